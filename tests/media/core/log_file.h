@@ -1,0 +1,92 @@
+// log_file.h - reading the library's log back in tests: raw bytes, and the text
+// converted from Shift-JIS to UTF-8 with iconv directly (not through the library),
+// split into lines at CR LF.
+#ifndef VORLANE_TESTS_LOG_FILE_H
+#define VORLANE_TESTS_LOG_FILE_H
+
+#include <errno.h>
+#include <iconv.h>
+
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace logfile {
+
+inline std::string ReadBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Converts with the C library's CP932 table; an unconvertible byte becomes '#'.
+inline std::string Convert(const std::string& text, const char* to, const char* from) {
+    iconv_t cd = iconv_open(to, from);
+    if (cd == reinterpret_cast<iconv_t>(-1)) return "<no iconv>";
+    std::string out(text.size() * 4 + 16, '\0');
+    char* src = const_cast<char*>(text.data());
+    size_t left = text.size();
+    char* dst = out.data();
+    size_t room = out.size();
+    while (left > 0) {
+        if (iconv(cd, &src, &left, &dst, &room) != static_cast<size_t>(-1)) break;
+        if (errno == E2BIG) break;
+        *dst++ = '#';
+        --room;
+        ++src;
+        --left;
+    }
+    iconv_close(cd);
+    out.resize(out.size() - room);
+    return out;
+}
+
+inline std::string SjisToUtf8(const std::string& sjis) {
+    return Convert(sjis, "UTF-8", "CP932");
+}
+inline std::string Utf8ToSjis(const std::string& utf8) {
+    return Convert(utf8, "CP932", "UTF-8");
+}
+
+// The log as UTF-8 lines; every line must end in CR LF (a line without it is
+// returned with the marker "<no CRLF>" appended so that comparisons fail).
+inline std::vector<std::string> Lines(const std::string& path) {
+    std::string text = SjisToUtf8(ReadBytes(path));
+    std::vector<std::string> lines;
+    size_t pos = 0;
+    while (pos < text.size()) {
+        size_t lf = text.find('\n', pos);
+        if (lf == std::string::npos) {
+            lines.push_back(text.substr(pos) + "<no CRLF>");
+            break;
+        }
+        std::string line = text.substr(pos, lf - pos);
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        } else {
+            line += "<no CRLF>";
+        }
+        lines.push_back(line);
+        pos = lf + 1;
+    }
+    return lines;
+}
+
+// The line without its "<digits>:" time stamp ("<bad stamp>" when it has none).
+inline std::string WithoutStamp(const std::string& line) {
+    size_t i = 0;
+    while (i < line.size() && line[i] >= '0' && line[i] <= '9') ++i;
+    if (i == 0 || i >= line.size() || line[i] != ':') return "<bad stamp>" + line;
+    return line.substr(i + 1);
+}
+
+inline bool HasLine(const std::vector<std::string>& lines, const std::string& body) {
+    for (const std::string& l : lines) {
+        if (WithoutStamp(l) == body) return true;
+    }
+    return false;
+}
+
+}  // namespace logfile
+
+#endif

@@ -1,0 +1,123 @@
+// scripted_clock.cpp - the virtual clock of the scripted platform (plat_clock.h).
+//
+// Owns: one virtual time in microseconds. Sleeps of the test's own thread (the
+// thread that last reset the clock) advance it instead of waiting; every read of
+// the microsecond clock moves it on by 1 us, so busy loops that wait for the
+// microsecond clock end (1000 such reads make one virtual millisecond). Sleeps of
+// other threads (the library's message-pump thread) wait in real time and leave the
+// virtual clock alone, so a background thread cannot race the test's time line.
+// Before any reset every thread advances the clock.
+// Must not touch: the other scripted services.
+#include <time.h>
+
+#include <atomic>
+#include <chrono>
+#include <mutex>
+#include <thread>
+
+#include "media/platform/plat_clock.h"
+#include "tests/support/scripted.h"
+#include "tests/support/scripted_detail.h"
+
+namespace {
+
+std::atomic<uint64_t> g_micros{1000ull * 1000ull};
+std::atomic<uint64_t> g_sleptMs{0};
+std::atomic<int> g_sleepCalls{0};
+std::mutex g_ownerGuard;
+std::thread::id g_owner;  // default id: every thread advances the clock
+
+bool AdvancesVirtualTime() {
+    std::lock_guard<std::mutex> lock(g_ownerGuard);
+    return g_owner == std::thread::id() || g_owner == std::this_thread::get_id();
+}
+
+}  // namespace
+
+uint32_t PlatTickMillis() {
+    return static_cast<uint32_t>(g_micros.load() / 1000ull);
+}
+
+uint64_t PlatMicroseconds() {
+    return g_micros.fetch_add(1) + 1;
+}
+
+uint64_t PlatCounterFrequency() {
+    return 1000000ull;
+}
+
+uint64_t PlatCounter() {
+    return PlatMicroseconds();
+}
+
+void PlatSleepMillis(int ms) {
+    if (!AdvancesVirtualTime()) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(ms > 0 ? ms : 0));
+        return;
+    }
+    g_sleepCalls.fetch_add(1);
+    if (ms <= 0) return;
+    g_micros.fetch_add(static_cast<uint64_t>(ms) * 1000ull);
+    g_sleptMs.fetch_add(static_cast<uint64_t>(ms));
+}
+
+void PlatLocalTime(int out[6]) {
+    if (!out) return;
+    // The calendar is the only real time a test sees: file names made from it are
+    // checked for their form, never for their value.
+    time_t now = time(nullptr);
+    struct tm local;
+    if (!localtime_r(&now, &local)) {
+        for (int i = 0; i < 6; ++i) out[i] = 0;
+        return;
+    }
+    out[0] = local.tm_year + 1900;
+    out[1] = local.tm_mon + 1;
+    out[2] = local.tm_mday;
+    out[3] = local.tm_hour;
+    out[4] = local.tm_min;
+    out[5] = local.tm_sec;
+}
+
+namespace script {
+
+uint32_t NowMs() {
+    return PlatTickMillis();
+}
+
+void AdvanceMs(uint32_t ms) {
+    g_micros.fetch_add(static_cast<uint64_t>(ms) * 1000ull);
+}
+
+void SetNowMs(uint32_t ms) {
+    // Keeps the bits above 2^32 ms so the microsecond clock never runs backwards
+    // when a test moves the tick close to its wrap.
+    uint64_t now = g_micros.load();
+    uint64_t epoch = (now / 1000ull) >> 32;
+    uint64_t target = ((epoch << 32) | ms) * 1000ull;
+    if (target < now) target += (1ull << 32) * 1000ull;
+    g_micros.store(target);
+}
+
+uint64_t SleptMs() {
+    return g_sleptMs.load();
+}
+
+int SleepCalls() {
+    return g_sleepCalls.load();
+}
+
+namespace detail {
+
+void ResetClock(uint32_t startMs) {
+    {
+        std::lock_guard<std::mutex> lock(g_ownerGuard);
+        g_owner = std::this_thread::get_id();
+    }
+    g_micros.store(static_cast<uint64_t>(startMs) * 1000ull);
+    g_sleptMs.store(0);
+    g_sleepCalls.store(0);
+}
+
+}  // namespace detail
+}  // namespace script
