@@ -1,0 +1,15 @@
+// app.h - program entry, start-up and the way out of the program.
+#ifndef VORLANE_SHELL_APP_H
+#define VORLANE_SHELL_APP_H
+
+// Makes the start-up settings of the media layer, starts it and makes the settings
+// that need a running layer. 1 when the media layer runs, 0 when it failed to start.
+int StartUpApplication();
+// Ends the media layer and the process with exit code 1. Does not return.
+[[noreturn]] void ExitApplication();
+// The whole program: start-up, the scenes until Escape is held or the window is
+// closed, then ExitApplication. Returns only when the media layer failed to start
+// (with -1).
+int RunApplication();
+
+#endif

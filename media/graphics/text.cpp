@@ -1,0 +1,22 @@
+// text.cpp - text and fonts. For now only the default font settings record that
+// SetDefaultFontType fills; the glyph cache and the drawing calls join this unit
+// with the text renderer.
+//
+// Owns: the font settings record. Touches nothing else.
+#include "media/core/api_lock.h"
+#include "media/pavex.h"
+
+namespace {
+
+struct FontSettings {
+    int defaultFontType;  // read by the text renderer when it makes the default font
+};
+FontSettings g_fontSettings = {};
+
+}  // namespace
+
+int SetDefaultFontType(int fontType) {
+    ApiScope lock;
+    g_fontSettings.defaultFontType = fontType;
+    return 0;
+}
