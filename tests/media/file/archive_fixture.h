@@ -1,0 +1,102 @@
+// archive_fixture.h - what the file-layer and packer tests share: writing files,
+// running the `pva` packer (its path comes from the PVA_PATH definition), and
+// opening an archive's bytes in the clear to damage them on purpose.
+#ifndef VORLANE_TESTS_ARCHIVE_FIXTURE_H
+#define VORLANE_TESTS_ARCHIVE_FIXTURE_H
+
+#include <stdint.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+#include <string.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "media/file/pva_format.h"
+
+namespace archive_test {
+
+inline void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
+    std::filesystem::path p(path);
+    if (p.has_parent_path()) std::filesystem::create_directories(p.parent_path());
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
+}
+
+inline void WriteText(const std::string& path, const std::string& text) {
+    WriteFile(path, std::vector<uint8_t>(text.begin(), text.end()));
+}
+
+inline std::vector<uint8_t> ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in),
+                                std::istreambuf_iterator<char>());
+}
+
+struct PvaResult {
+    int exitCode = -1;
+    std::string out, err;
+};
+
+// Runs pva with the arguments (each quoted), in the current directory.
+inline PvaResult RunPva(const std::vector<std::string>& args) {
+    std::string command = std::string("'") + PVA_PATH + "'";
+    for (const auto& a : args) command += " '" + a + "'";
+    command += " > pva.out 2> pva.err";
+    PvaResult result;
+    const int status = system(command.c_str());
+    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    const auto out = ReadFile("pva.out"), err = ReadFile("pva.err");
+    result.out.assign(out.begin(), out.end());
+    result.err.assign(err.begin(), err.end());
+    return result;
+}
+
+// Packs `dir` into `archive`; the key is passed only when given.
+inline bool Pack(const std::string& dir, const std::string& archive, const char* key = nullptr) {
+    std::vector<std::string> args{"pack", dir, archive};
+    if (key) {
+        args.push_back("--key");
+        args.push_back(key);
+    }
+    return RunPva(args).exitCode == 0;
+}
+
+// An archive deciphered in memory, to be changed and written back enciphered.
+struct ClearArchive {
+    std::vector<uint8_t> bytes;
+    uint8_t key[kPvaKeySize];
+
+    bool Load(const std::string& path, const char* keyString) {
+        bytes = ReadFile(path);
+        PvaMakeKey(keyString, key);
+        PvaCipher(bytes.data(), bytes.size(), 0, key);
+        return bytes.size() >= static_cast<size_t>(kPvaHeaderSize) && bytes[0] == 'P' &&
+               bytes[1] == 'V';
+    }
+    void Save(const std::string& path, const uint8_t* withKey = nullptr) const {
+        std::vector<uint8_t> copy = bytes;
+        PvaCipher(copy.data(), copy.size(), 0, withKey ? withKey : key);
+        WriteFile(path, copy);
+    }
+    uint32_t Get32(size_t at) const {
+        uint32_t v = 0;
+        for (int i = 0; i < 4; ++i) v |= static_cast<uint32_t>(bytes[at + i]) << (8 * i);
+        return v;
+    }
+    void Put32(size_t at, uint32_t v) {
+        for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<uint8_t>(v >> (8 * i));
+    }
+    // Header fields (file positions of the 32-bit values).
+    uint32_t BlockPos() const { return Get32(12); }
+    uint32_t FileTable() const { return BlockPos() + Get32(16); }  // file position
+    uint32_t DirTable() const { return BlockPos() + Get32(20); }   // file position
+};
+
+}  // namespace archive_test
+
+#endif

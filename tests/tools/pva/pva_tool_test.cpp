@@ -1,0 +1,264 @@
+// Tests of the `pva` packer run as a program: a whole tree packed and read back
+// through the file layer, listed and extracted; exit codes and messages on bad
+// arguments and bad input; archives that try to write outside the target folder.
+#include <gtest/gtest.h>
+
+#include <stdint.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "media/file/file_access.h"
+#include "tests/media/file/archive_fixture.h"
+#include "tests/support/temp_dir.h"
+
+using namespace archive_test;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::vector<uint8_t> Noise(size_t size, uint32_t seed) {
+    std::vector<uint8_t> v(size);
+    for (auto& b : v) b = static_cast<uint8_t>((seed = seed * 1664525u + 1013904223u) >> 24);
+    return v;
+}
+
+// 20 MB: every fourth 64 KB block is noise, the others repeat the block before with
+// a few bytes changed, so the file compresses only in part.
+std::vector<uint8_t> LargeFile() {
+    constexpr size_t kBlock = 65536, kSize = 20u * 1024 * 1024;
+    std::vector<uint8_t> v(kSize);
+    uint32_t seed = 7;
+    for (size_t block = 0; block * kBlock < kSize; ++block) {
+        uint8_t* p = v.data() + block * kBlock;
+        if (block % 4 == 0) {
+            for (size_t i = 0; i < kBlock; ++i)
+                p[i] = static_cast<uint8_t>((seed = seed * 1664525u + 1013904223u) >> 24);
+        } else {
+            std::copy(p - kBlock, p, p);
+            for (size_t i = 0; i < kBlock; i += 997) p[i] ^= static_cast<uint8_t>(block);
+        }
+    }
+    return v;
+}
+
+// The source tree: relative path -> content.
+std::map<std::string, std::vector<uint8_t>> MakeTree() {
+    std::map<std::string, std::vector<uint8_t>> files;
+    files["bin/noise.bin"] = Noise(100000, 1);
+    files["bin/one.bin"] = {0x42};
+    files["bin/twelve.bin"] = Noise(12, 2);
+    files["empty.txt"] = {};
+    files["deep/empty"] = {};
+    std::string deep = "deep";
+    for (int i = 1; i <= 12; ++i) deep += "/level" + std::to_string(i);
+    const std::string leaf = "the bottom of a deep tree\n";
+    files[deep + "/leaf.txt"] = {leaf.begin(), leaf.end()};
+    std::string text;
+    for (int i = 0; i < 3000; ++i) text += "音 " + std::to_string(i % 10) + " effect sound\n";
+    files["音/効果音.wav"] = {text.begin(), text.end()};
+    files["ファイル名テスト.txt"] = Noise(777, 3);
+    files["Mixed Case Name.DAT"] = Noise(64, 4);
+    files["big/large.bin"] = LargeFile();
+    return files;
+}
+
+void WriteTree(const std::string& root, const std::map<std::string, std::vector<uint8_t>>& files) {
+    for (const auto& [path, content] : files) WriteFile(root + "/" + path, content);
+    fs::create_directories(root + "/empty folder");
+}
+
+// Reads `length` bytes at `at` through the file layer and compares them.
+void ExpectRange(FileHandle file, const std::vector<uint8_t>& content, size_t at, size_t length) {
+    std::vector<uint8_t> buffer(length);
+    ASSERT_EQ(FileSeek(file, static_cast<int64_t>(at), kFileSeekStart), 0) << at;
+    const size_t expected = std::min(length, content.size() - at);
+    ASSERT_EQ(FileRead(buffer.data(), 1, length, file), expected) << at << "+" << length;
+    ASSERT_TRUE(std::equal(buffer.begin(), buffer.begin() + expected, content.begin() + at))
+        << at << "+" << length;
+    EXPECT_EQ(FileTell(file), static_cast<int64_t>(at + expected));
+    EXPECT_EQ(FileEof(file), at + expected == content.size() ? 1 : 0);
+}
+
+class PvaToolTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        FileUsePlainFiles(0);
+        FileStartUp();
+    }
+    void TearDown() override {
+        FileShutDown();
+        FileSetArchiveExtension(nullptr);
+        FileSetArchiveKey(nullptr);
+    }
+    TempDir dir_;
+};
+
+TEST_F(PvaToolTest, WholeTreeReadsBackByteForByteThroughTheFileLayer) {
+    const auto files = MakeTree();
+    WriteTree("src", files);
+    const PvaResult packed = RunPva({"pack", "src", "tree.dat", "--key", "KWZ"});
+    ASSERT_EQ(packed.exitCode, 0) << packed.err;
+    FileSetArchiveExtension("dat");
+    FileSetArchiveKey("KWZ");
+
+    for (const auto& [path, content] : files) {
+        SCOPED_TRACE(path);
+        const FileHandle file = FileOpen(("tree/" + path).c_str());
+        ASSERT_NE(file, 0u);
+        ASSERT_EQ(FileSize(file), static_cast<int64_t>(content.size()));
+        std::vector<uint8_t> whole(content.size() + 1);
+        EXPECT_EQ(FileRead(whole.data(), 1, whole.size(), file), content.size());
+        whole.resize(content.size());
+        EXPECT_TRUE(whole == content);
+        const size_t size = content.size();
+        std::vector<size_t> offsets{0,
+                                    1,
+                                    11,
+                                    12,
+                                    13,
+                                    4095,
+                                    4096,
+                                    4097,
+                                    65535,
+                                    65536,
+                                    131072,
+                                    size / 2,
+                                    size - std::min<size_t>(size, 13),
+                                    size - std::min<size_t>(size, 1),
+                                    size};
+        for (size_t at : offsets) {
+            if (at > size) continue;
+            for (size_t length :
+                 {size_t{1}, size_t{12}, size_t{13}, size_t{4096}, size_t{100000}}) {
+                ExpectRange(file, content, at, length);
+            }
+        }
+        EXPECT_EQ(FileClose(file), 0);
+    }
+    // Folders inside are not files, and names outside the tree are missing.
+    EXPECT_EQ(FileOpen("tree/empty folder"), 0u);
+    EXPECT_EQ(FileOpen("tree/bin/missing.bin"), 0u);
+    EXPECT_EQ(FileOpenCount(), 0);
+
+    // The listing names every file once, noise stored and repetitive data compressed.
+    const PvaResult list = RunPva({"list", "tree.dat", "--key", "KWZ"});
+    ASSERT_EQ(list.exitCode, 0) << list.err;
+    EXPECT_EQ(static_cast<size_t>(std::count(list.out.begin(), list.out.end(), '\n')),
+              files.size());
+    EXPECT_NE(list.out.find("bin/noise.bin\t100000\tstored\n"), std::string::npos) << list.out;
+    EXPECT_NE(list.out.find("big/large.bin\t20971520\tlz "), std::string::npos) << list.out;
+    EXPECT_NE(list.out.find("音/効果音.wav\t"), std::string::npos) << list.out;
+    EXPECT_LT(fs::file_size("tree.dat"), 16u * 1024 * 1024);
+}
+
+TEST_F(PvaToolTest, ExtractGivesBackTheTreeAndPackingIsRepeatable) {
+    const auto files = MakeTree();
+    WriteTree("src", files);
+    ASSERT_EQ(RunPva({"pack", "src", "a.pva"}).exitCode, 0);
+    ASSERT_EQ(RunPva({"pack", "src", "b.pva"}).exitCode, 0);
+    EXPECT_TRUE(ReadFile("a.pva") == ReadFile("b.pva"));
+
+    const PvaResult extracted = RunPva({"extract", "a.pva", "out"});
+    ASSERT_EQ(extracted.exitCode, 0) << extracted.err;
+    size_t count = 0;
+    for (const auto& entry : fs::recursive_directory_iterator("out")) {
+        if (!entry.is_regular_file()) continue;
+        const std::string path = fs::relative(entry.path(), "out").string();
+        ASSERT_TRUE(files.count(path)) << path;
+        EXPECT_TRUE(ReadFile(entry.path().string()) == files.at(path)) << path;
+        ++count;
+    }
+    EXPECT_EQ(count, files.size());
+    EXPECT_TRUE(fs::is_directory("out/empty folder"));
+    // The archive inside the folder it packs is left out of itself.
+    WriteText("small/a.txt", "a");
+    ASSERT_EQ(RunPva({"pack", "small", "small/self.pva"}).exitCode, 0);
+    ASSERT_EQ(RunPva({"pack", "small", "small/self.pva"}).exitCode, 0);
+    const std::string listing = RunPva({"list", "small/self.pva"}).out;
+    EXPECT_EQ(listing, "a.txt\t1\tstored\n");
+}
+
+TEST_F(PvaToolTest, BadArgumentsGiveUsageAndExitCodeTwo) {
+    for (const auto& args :
+         std::vector<std::vector<std::string>>{{},
+                                               {"pack"},
+                                               {"pack", "src"},
+                                               {"list"},
+                                               {"extract", "a.pva"},
+                                               {"unpack", "a", "b"},
+                                               {"list", "a.pva", "--key"},
+                                               {"list", "a.pva", "--colour"},
+                                               {"list", "a", "b"},
+                                               {"pack", "a", "b", "--key", "x", "--key", "y"}}) {
+        const PvaResult result = RunPva(args);
+        EXPECT_EQ(result.exitCode, 2) << (args.empty() ? "" : args[0]);
+        EXPECT_NE(result.err.find("usage: pva pack DIR ARCHIVE"), std::string::npos);
+    }
+}
+
+TEST_F(PvaToolTest, RuntimeFailuresNameTheFileAndExitWithOne) {
+    PvaResult r = RunPva({"pack", "no-such-folder", "x.pva"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("no-such-folder"), std::string::npos) << r.err;
+    EXPECT_FALSE(fs::exists("x.pva"));
+
+    WriteText("src/a.txt", "a");
+    r = RunPva({"pack", "src", "no-such-folder/x.pva"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("no-such-folder/x.pva"), std::string::npos) << r.err;
+
+    WriteFile("garbage.pva", Noise(500, 9));
+    r = RunPva({"list", "garbage.pva"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("garbage.pva"), std::string::npos) << r.err;
+    r = RunPva({"list", "missing.pva"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("missing.pva"), std::string::npos) << r.err;
+
+    ASSERT_EQ(RunPva({"pack", "src", "keyed.pva", "--key", "KWZ"}).exitCode, 0);
+    r = RunPva({"extract", "keyed.pva", "out", "--key", "KWY"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("keyed.pva"), std::string::npos) << r.err;
+}
+
+TEST_F(PvaToolTest, NamesDifferingOnlyInLetterCaseAreRefused) {
+    WriteText("src/Readme.txt", "1");
+    WriteText("src/README.TXT", "2");
+    const PvaResult r = RunPva({"pack", "src", "x.pva"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("letter case"), std::string::npos) << r.err;
+    EXPECT_FALSE(fs::exists("x.pva"));
+    EXPECT_FALSE(fs::exists("x.pva.tmp"));
+}
+
+TEST_F(PvaToolTest, ExtractRefusesNamesThatLeaveTheTargetFolder) {
+    WriteText("src/xx", "escape");
+    ASSERT_EQ(RunPva({"pack", "src", "x.pva"}).exitCode, 0);
+    ClearArchive clear;
+    ASSERT_TRUE(clear.Load("x.pva", nullptr));
+    // The one name entry: 2 bytes of header counts, the sum, then the search form and
+    // the original name of one unit each. The original becomes "..".
+    const size_t original = clear.BlockPos() + 4 + 4;
+    ASSERT_EQ(clear.bytes[original], 'x');
+    clear.bytes[original] = '.';
+    clear.bytes[original + 1] = '.';
+    clear.Save("x.pva");
+    fs::create_directories("target");
+    const PvaResult r = RunPva({"extract", "x.pva", "target/inner"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("unsafe"), std::string::npos) << r.err;
+    EXPECT_FALSE(fs::exists("target/inner/..") && fs::is_regular_file("target/inner/.."));
+    EXPECT_FALSE(fs::exists("target/xx"));
+
+    // A name holding a separator is refused the same way.
+    clear.bytes[original] = 'a';
+    clear.bytes[original + 1] = '/';
+    clear.Save("x.pva");
+    EXPECT_EQ(RunPva({"extract", "x.pva", "target/inner"}).exitCode, 1);
+}
+
+}  // namespace
