@@ -83,7 +83,9 @@ size_t Convert(iconv_t cd, const char* in, size_t length, char* out, size_t size
     while (left > 0 && room > 0) {
         size_t r = iconv(cd, &src, &left, &dst, &room);
         if (r != static_cast<size_t>(-1)) break;
-        if (errno == E2BIG) break;
+        // E2BIG, or a bad character met with the output already full: the '?'
+        // would not fit before the terminating zero.
+        if (errno == E2BIG || room == 0) break;
         // EILSEQ (broken or unconvertible) or EINVAL (cut off at the end).
         *dst++ = '?';
         --room;

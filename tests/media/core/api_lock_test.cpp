@@ -30,27 +30,28 @@ struct Journal {
     }
 };
 
-}  // namespace
-
-TEST(ApiLock, FreeLockIsTakenAtOnceAndReleased) {
-    EXPECT_EQ(ApiLockHeldByCaller(), 0);
-    EnterApiLock();
-    EXPECT_EQ(ApiLockHeldByCaller(), 1);
-    EXPECT_EQ(ApiLockWaiterCount(), 0);
-    LeaveApiLock();
-    EXPECT_EQ(ApiLockHeldByCaller(), 0);
+// A thread that enters the lock, notes `who` in the journal and leaves.
+std::thread Contender(Journal& journal, int who) {
+    return std::thread([&journal, who] {
+        EnterApiLock();
+        journal.Add(who);
+        LeaveApiLock();
+    });
 }
+
+std::atomic<bool> g_giveUp{false};
+bool GiveUp() {
+    return g_giveUp.load();
+}
+
+}  // namespace
 
 TEST(ApiLock, WaitersAreServedInArrivalOrder) {
     Journal journal;
     EnterApiLock();
     std::vector<std::thread> threads;
     for (int who = 1; who <= 4; ++who) {
-        threads.emplace_back([who, &journal] {
-            EnterApiLock();
-            journal.Add(who);
-            LeaveApiLock();
-        });
+        threads.push_back(Contender(journal, who));
         WaitForWaiters(who);
     }
     EXPECT_TRUE(journal.order.empty()) << "no waiter may run while the lock is held";
@@ -64,121 +65,58 @@ TEST(ApiLock, WaitersAreServedInArrivalOrder) {
     EXPECT_EQ(ApiLockWaiterCount(), 0);
 }
 
-TEST(ApiLock, PublicCallBlocksWhileAnotherThreadHoldsTheLock) {
-    std::atomic<int> result{-100};
+TEST(ApiLock, ReentryRunsOnAndOnlyTheOutermostLeaveLetsAPublicCallIn) {
     EnterApiLock();
-    std::thread caller([&] { result = GetRandom(0); });
-    WaitForWaiters(1);
-    EXPECT_EQ(result.load(), -100);
+    CloseApiLock();  // as the fatal exit does: the lock stays usable for what follows
     LeaveApiLock();
-    caller.join();
-    EXPECT_EQ(result.load(), 0);
-}
-
-TEST(ApiLock, ReentryDoesNotBlockAndOnlyTheOutermostLeaveFrees) {
-    std::atomic<bool> entered{false};
-    EnterApiLock();
-    EnterApiLock();  // would hang here if re-entry blocked
-    // A public call made while holding the lock runs on at once.
-    EXPECT_EQ(GetRandom(0), 0);
+    EXPECT_EQ(ApiLockHeldByCaller(), 0);
+    EnterApiLock();              // free and nobody waits: taken without waiting
+    EnterApiLock();              // would hang here if re-entry blocked
+    EXPECT_EQ(GetRandom(0), 0);  // a public call made while holding it runs on at once
     EXPECT_EQ(ApiLockHeldByCaller(), 2);
-    std::thread other([&] {
-        EnterApiLock();
-        entered = true;
-        LeaveApiLock();
-    });
+    std::thread([] { LeaveApiLock(); }).join();  // a leave by a stranger is ignored
+    EXPECT_EQ(ApiLockHeldByCaller(), 2);
+
+    std::atomic<int> result{-100};
+    std::thread caller([&] { result = GetRandom(0); });
     WaitForWaiters(1);
     LeaveApiLock();
     EXPECT_EQ(ApiLockHeldByCaller(), 1);
     std::this_thread::sleep_for(std::chrono::milliseconds(30));
-    EXPECT_FALSE(entered.load()) << "the lock was handed over before the outermost leave";
+    EXPECT_EQ(result.load(), -100) << "the lock was handed over before the outermost leave";
     EXPECT_EQ(ApiLockWaiterCount(), 1);
     LeaveApiLock();
-    other.join();
-    EXPECT_TRUE(entered.load());
+    caller.join();
+    EXPECT_EQ(result.load(), 0);
     EXPECT_EQ(ApiLockHeldByCaller(), 0);
 }
 
-TEST(ApiLock, LeaveByAThreadThatDoesNotHoldItIsIgnored) {
-    EnterApiLock();
-    std::thread stranger([] { LeaveApiLock(); });
-    stranger.join();
-    EXPECT_EQ(ApiLockHeldByCaller(), 1);
-    LeaveApiLock();
-    EXPECT_EQ(ApiLockHeldByCaller(), 0);
-}
-
-namespace {
-std::atomic<bool> g_giveUp{false};
-bool GiveUp() {
-    return g_giveUp.load();
-}
-}  // namespace
-
-TEST(ApiLock, PumpEntryGivesUpWithoutLeavingAQueueEntry) {
-    g_giveUp = false;
-    Journal journal;
-    EnterApiLock();
-    std::atomic<int> pumpResult{-1};
-    std::thread pump([&] {
-        bool got = EnterApiLockUnless(GiveUp);
-        pumpResult = got ? 1 : 0;
-        if (got) LeaveApiLock();
-    });
-    WaitForWaiters(1);
-    std::thread later([&] {
+// The pump thread queues like everyone else; when told to give up (noticed at the
+// end of its 1000 ms slice) it leaves the queue without the lock.
+TEST(ApiLock, PumpEntryTakesItsTurnOrGivesUpWithoutAQueueEntry) {
+    for (bool giveUp : {false, true}) {
+        SCOPED_TRACE(giveUp ? "giving up" : "taking its turn");
+        g_giveUp = false;
+        Journal journal;
         EnterApiLock();
-        journal.Add(2);
-        LeaveApiLock();
-    });
-    WaitForWaiters(2);
-    g_giveUp = true;  // noticed at the end of the pump's current 1000 ms slice
-    pump.join();
-    EXPECT_EQ(pumpResult.load(), 0);
-    EXPECT_EQ(ApiLockWaiterCount(), 1) << "the pump's entry must leave the queue";
-    LeaveApiLock();
-    later.join();
-    EXPECT_EQ(journal.order, (std::vector<int>{2}));
-    g_giveUp = false;
-}
-
-TEST(ApiLock, PumpEntryTakesItsTurnWhenNotGivingUp) {
-    g_giveUp = false;
-    Journal journal;
-    EnterApiLock();
-    std::thread pump([&] {
-        if (EnterApiLockUnless(GiveUp)) {
-            journal.Add(1);
-            LeaveApiLock();
+        std::thread pump([&] {
+            if (EnterApiLockUnless(GiveUp)) {
+                journal.Add(1);
+                LeaveApiLock();
+            }
+        });
+        WaitForWaiters(1);
+        std::thread later = Contender(journal, 2);
+        WaitForWaiters(2);
+        if (giveUp) {
+            g_giveUp = true;
+            pump.join();
+            EXPECT_EQ(ApiLockWaiterCount(), 1) << "the pump's entry must leave the queue";
         }
-    });
-    WaitForWaiters(1);
-    std::thread later([&] {
-        EnterApiLock();
-        journal.Add(2);
         LeaveApiLock();
-    });
-    WaitForWaiters(2);
-    LeaveApiLock();
-    pump.join();
-    later.join();
-    EXPECT_EQ(journal.order, (std::vector<int>{1, 2}));
-}
-
-TEST(ApiLock, StaysUsableAfterClose) {
-    EnterApiLock();
-    CloseApiLock();
-    LeaveApiLock();
-    std::atomic<bool> entered{false};
-    EnterApiLock();
-    std::thread other([&] {
-        EnterApiLock();
-        entered = true;
-        LeaveApiLock();
-    });
-    WaitForWaiters(1);
-    EXPECT_FALSE(entered.load());
-    LeaveApiLock();
-    other.join();
-    EXPECT_TRUE(entered.load());
+        if (!giveUp) pump.join();
+        later.join();
+        EXPECT_EQ(journal.order, (giveUp ? std::vector<int>{2} : std::vector<int>{1, 2}));
+    }
+    g_giveUp = false;
 }

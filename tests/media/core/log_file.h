@@ -19,18 +19,17 @@ inline std::string ReadBytes(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-// Converts with the C library's CP932 table; an unconvertible byte becomes '#'.
-inline std::string Convert(const std::string& text, const char* to, const char* from) {
-    iconv_t cd = iconv_open(to, from);
+// Shift-JIS to UTF-8 with the C library's CP932 table; an unconvertible byte
+// becomes '#'.
+inline std::string SjisToUtf8(const std::string& text) {
+    iconv_t cd = iconv_open("UTF-8", "CP932");
     if (cd == reinterpret_cast<iconv_t>(-1)) return "<no iconv>";
     std::string out(text.size() * 4 + 16, '\0');
     char* src = const_cast<char*>(text.data());
-    size_t left = text.size();
+    size_t left = text.size(), room = out.size();
     char* dst = out.data();
-    size_t room = out.size();
-    while (left > 0) {
-        if (iconv(cd, &src, &left, &dst, &room) != static_cast<size_t>(-1)) break;
-        if (errno == E2BIG) break;
+    while (left > 0 && iconv(cd, &src, &left, &dst, &room) == static_cast<size_t>(-1) &&
+           errno != E2BIG) {
         *dst++ = '#';
         --room;
         ++src;
@@ -39,13 +38,6 @@ inline std::string Convert(const std::string& text, const char* to, const char* 
     iconv_close(cd);
     out.resize(out.size() - room);
     return out;
-}
-
-inline std::string SjisToUtf8(const std::string& sjis) {
-    return Convert(sjis, "UTF-8", "CP932");
-}
-inline std::string Utf8ToSjis(const std::string& utf8) {
-    return Convert(utf8, "CP932", "UTF-8");
 }
 
 // The log as UTF-8 lines; every line must end in CR LF (a line without it is
@@ -60,13 +52,9 @@ inline std::vector<std::string> Lines(const std::string& path) {
             lines.push_back(text.substr(pos) + "<no CRLF>");
             break;
         }
-        std::string line = text.substr(pos, lf - pos);
-        if (!line.empty() && line.back() == '\r') {
-            line.pop_back();
-        } else {
-            line += "<no CRLF>";
-        }
-        lines.push_back(line);
+        bool crlf = lf > pos && text[lf - 1] == '\r';
+        lines.push_back(crlf ? text.substr(pos, lf - 1 - pos)
+                             : text.substr(pos, lf - pos) + "<no CRLF>");
         pos = lf + 1;
     }
     return lines;
