@@ -30,6 +30,8 @@ int InputStartUp() {
     KeyboardReset();
     PadsReset();
 
+    LogString("DirectInput関係初期化処理\n");
+    LogIndent(1);
     int missing = PlatInputOpen();
     LogString("キーボードデバイスの初期化... ");
     if (missing & PLAT_INPUT_NO_KEYBOARD) {
@@ -55,6 +57,8 @@ int InputStartUp() {
     char line[64];
     snprintf(line, sizeof line, "パッドの数は %d 個です\n", PadCount());
     LogString(line);
+    LogIndent(-1);
+    LogString("DirectInput 関連の初期化は正常に終了しました\n");
     LogString("入力関連の初期化をしました\n");
     return 0;
 }

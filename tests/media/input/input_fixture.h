@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
 #include <string>
 
 #include "media/pavex.h"
@@ -14,17 +15,19 @@
 
 class InputTest : public ::testing::Test {
 protected:
-    void SetUp() override;
-    void TearDown() override;
+    void SetUp() override { script::Reset(); }
+    void TearDown() override { EndLayer(); }
 
     // Window mode, keep running without focus, a second copy allowed (as the game
     // does), InitMediaLayer.
     void StartLayer();
-    // Lets one millisecond pass, so the next query reads the devices again.
-    static void NextMillisecond() { script::AdvanceMs(1); }
-    // True when Log.txt holds the text.
-    bool LogContains(const char* utf8) const;
+    void EndLayer();
+    // Exactly these keys down, then one millisecond on so the next query reads them.
+    static void Press(const std::vector<int>& codes);
+    // Lets `ms` pass in frame-sized steps with a message pump after each step.
+    static void RunFor(uint32_t ms);
     std::string LogText() const;  // Log.txt turned back into UTF-8
+    bool LogContains(const char* utf8) const { return LogText().find(utf8) != std::string::npos; }
 
     TempDir dir_;
     bool started_ = false;

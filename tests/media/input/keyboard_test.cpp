@@ -1,192 +1,120 @@
 // keyboard_test.cpp - the key state, the keyboard queries and the keyboard side of
 // GetPadState, through the public calls on the scripted platform.
-#include <stdint.h>
 #include <string.h>
 
 #include "tests/media/input/input_fixture.h"
 
 namespace {
 
-// The keys GetPadState merges with 0x1000, and their bits, as the game's input
-// rules list them.
-struct MergedKey {
-    int code;
-    int bit;
-};
-// clang-format off
-const MergedKey kMergedKeys[] = {
-    {80, 0x1},    {208, 0x1},   {75, 0x2},     {203, 0x2},    {77, 0x4},  {205, 0x4},
-    {72, 0x8},    {200, 0x8},   {44, 0x10},    {45, 0x20},    {46, 0x40}, {30, 0x80},
-    {31, 0x100},  {32, 0x200},  {16, 0x400},   {17, 0x800},   {1, 0x1000}, {57, 0x2000},
-};
-// clang-format on
-
-constexpr int kEscape = 1;
-constexpr int kZ = 44;
-constexpr int kF1 = 59;
-constexpr int kLeft = 203;
-constexpr int kRight = 205;
-constexpr int kUp = 200;
-constexpr int kDown = 208;
-constexpr int kKanji = 148;
+constexpr int kEscape = 1, kZ = 44, kF1 = 59, kKanji = 148;
+constexpr int kUp = 200, kLeft = 203, kRight = 205, kDown = 208;
 
 using KeyboardTest = InputTest;
 
-TEST_F(KeyboardTest, EachMergedKeySetsItsOwnBitAndNothingElse) {
+TEST_F(KeyboardTest, KeysMergeIntoPadBitsTheSameWithAndWithoutPadOne) {
     StartLayer();
-    for (const MergedKey& key : kMergedKeys) {
-        script::ReleaseAllKeys();
-        script::SetKey(key.code, true);
-        NextMillisecond();
-        EXPECT_EQ(GetPadState(PAVEX_INPUT_KEYBOARD), key.bit) << "key code " << key.code;
+    struct Case {
+        std::vector<int> keys;
+        int bits;
+    };
+    // The merged keys as the game's input rules list them; no pad is attached.
+    const Case cases[] = {
+        {{80}, 0x1},     {{208}, 0x1},    {{75}, 0x2},     {{203}, 0x2},    {{77}, 0x4},
+        {{205}, 0x4},    {{72}, 0x8},     {{200}, 0x8},    {{44}, 0x10},    {{45}, 0x20},
+        {{46}, 0x40},    {{30}, 0x80},    {{31}, 0x100},   {{32}, 0x200},   {{16}, 0x400},
+        {{17}, 0x800},   {{1}, 0x1000},   {{57}, 0x2000},  {{kF1, 18}, 0},  {{}, 0},
+        {{kLeft, kRight}, 0x2 | 0x4},     {{kUp, 80}, 0x8 | 0x1},
+        {{kLeft, kZ, kEscape}, 0x2 | 0x10 | 0x1000},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "keys from " << (c.keys.empty() ? 0 : c.keys[0]));
+        Press(c.keys);
+        EXPECT_EQ(GetPadState(PAVEX_INPUT_KEYBOARD), c.bits);
+        EXPECT_EQ(GetPadState(PAVEX_INPUT_KEY_PAD1), c.bits);
+        EXPECT_EQ(GetPadState(1), 0);
     }
-    // Keys outside the table add nothing.
-    script::ReleaseAllKeys();
-    script::SetKey(kF1, true);
-    script::SetKey(18, true);  // E
-    NextMillisecond();
-    EXPECT_EQ(GetPadState(PAVEX_INPUT_KEYBOARD), 0);
 }
 
-TEST_F(KeyboardTest, KeyboardBitsWithoutPadsAreTheSameForBothSelectors) {
+TEST_F(KeyboardTest, KeyQueriesReportOnlyDownKeysAndOneStatePerMillisecond) {
     StartLayer();
-    script::SetKey(kLeft, true);
-    script::SetKey(kZ, true);
-    script::SetKey(kEscape, true);
-    NextMillisecond();
-    EXPECT_EQ(GetPadState(PAVEX_INPUT_KEYBOARD), 0x2 | 0x10 | 0x1000);
-    EXPECT_EQ(GetPadState(PAVEX_INPUT_KEY_PAD1), 0x2 | 0x10 | 0x1000);
-    // Without the keyboard bit and without pads nothing is read.
-    EXPECT_EQ(GetPadState(1), 0);
-}
-
-TEST_F(KeyboardTest, OppositeArrowsTogetherGiveBothBits) {
-    StartLayer();
-    script::SetKey(kLeft, true);
-    script::SetKey(kRight, true);
-    NextMillisecond();
-    EXPECT_EQ(GetPadState(PAVEX_INPUT_KEYBOARD), PAVEX_PAD_LEFT | PAVEX_PAD_RIGHT);
-
-    script::ReleaseAllKeys();
-    script::SetKey(kUp, true);
-    script::SetKey(80, true);  // numeric-pad 2
-    NextMillisecond();
-    EXPECT_EQ(GetPadState(PAVEX_INPUT_KEYBOARD), PAVEX_PAD_UP | PAVEX_PAD_DOWN);
-}
-
-TEST_F(KeyboardTest, IsKeyDownAndGetKeyStateAllReportOnlyDownKeys) {
-    StartLayer();
-    script::SetKey(kEscape, true);
-    script::SetKey(kF1, true);
-    NextMillisecond();
-    EXPECT_EQ(IsKeyDown(kEscape), 1);
-    EXPECT_EQ(IsKeyDown(kF1), 1);
-    EXPECT_EQ(IsKeyDown(kZ), 0);
-    EXPECT_EQ(IsKeyDown(-1), 0);
-    EXPECT_EQ(IsKeyDown(256), 0);
-
+    Press({kEscape, kF1});
+    for (int code : {kEscape, kF1, kZ, -1, 256})
+        EXPECT_EQ(IsKeyDown(code), code == kEscape || code == kF1 ? 1 : 0) << code;
     uint8_t keys[256];
     memset(keys, 0xEE, sizeof keys);
     EXPECT_EQ(GetKeyStateAll(keys), 0);
-    for (int i = 0; i < 256; ++i) {
-        EXPECT_EQ(keys[i], (i == kEscape || i == kF1) ? 1 : 0) << "key code " << i;
-    }
+    for (int i = 0; i < 256; ++i) EXPECT_EQ(keys[i], (i == kEscape || i == kF1) ? 1 : 0) << i;
     EXPECT_EQ(GetKeyStateAll(nullptr), -1);
-}
 
-TEST_F(KeyboardTest, QueriesWithinOneMillisecondSeeOneState) {
-    StartLayer();
-    script::SetKey(kDown, true);
-    NextMillisecond();
+    Press({kDown});
     ASSERT_EQ(IsKeyDown(kDown), 1);
-    // The key goes up, but the clock has not moved: every query still sees it down.
-    script::SetKey(kDown, false);
+    script::SetKey(kDown, false);  // the clock has not moved
     EXPECT_EQ(IsKeyDown(kDown), 1);
     EXPECT_EQ(GetPadState(PAVEX_INPUT_KEYBOARD), PAVEX_PAD_DOWN);
     EXPECT_EQ(GetAnyKeyDown(), kDown);
-    NextMillisecond();
+    script::AdvanceMs(1);
     EXPECT_EQ(IsKeyDown(kDown), 0);
     EXPECT_EQ(GetPadState(PAVEX_INPUT_KEYBOARD), 0);
 }
 
-TEST_F(KeyboardTest, AnyKeyGivesTheLowestCodeAndSkipsTheKanjiKey) {
-    StartLayer();
-    EXPECT_EQ(GetAnyKeyDown(), 0);
-
-    script::SetKey(kKanji, true);
-    NextMillisecond();
-    EXPECT_EQ(GetAnyKeyDown(), 0);
-
-    script::SetKey(kRight, true);
-    NextMillisecond();
-    EXPECT_EQ(GetAnyKeyDown(), kRight);
-
-    script::SetKey(kZ, true);
-    NextMillisecond();
-    EXPECT_EQ(GetAnyKeyDown(), kZ);
-}
-
-TEST_F(KeyboardTest, AnyKeyGivesMinusOneForAPadButtonOrAMouseButton) {
+TEST_F(KeyboardTest, AnyKeyGivesTheLowestCodeElseMinusOneForAPadOrMouseButton) {
     uint32_t pad = script::PlugPad();
     StartLayer();
-    script::SetPadButton(pad, 1, true);
-    NextMillisecond();
-    EXPECT_EQ(GetAnyKeyDown(), -1);
-
-    // A key down wins over the pad.
-    script::SetKey(kEscape, true);
-    NextMillisecond();
-    EXPECT_EQ(GetAnyKeyDown(), kEscape);
-
-    script::SetKey(kEscape, false);
-    script::SetPadButton(pad, 1, false);
-    script::SetPadAxis(pad, script::kAxisY, 1000);
-    NextMillisecond();
-    EXPECT_EQ(GetAnyKeyDown(), -1);
-
-    script::SetPadAxis(pad, script::kAxisY, 0);
-    script::SetMouseButton(3, true);
-    NextMillisecond();
-    EXPECT_EQ(GetAnyKeyDown(), -1);
-
-    script::SetMouseButton(3, false);
-    NextMillisecond();
-    EXPECT_EQ(GetAnyKeyDown(), 0);
+    struct Case {
+        std::vector<int> keys;
+        bool padButton;
+        int padY;
+        bool mouse;
+        int expected;
+    };
+    const Case cases[] = {
+        {{}, false, 0, false, 0},           {{kKanji}, false, 0, false, 0},
+        {{kKanji, kRight}, false, 0, false, kRight}, {{kRight, kZ}, false, 0, false, kZ},
+        {{}, true, 0, false, -1},           {{kEscape}, true, 0, false, kEscape},
+        {{}, false, 1000, false, -1},       {{}, false, 0, true, -1},
+    };
+    for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
+        SCOPED_TRACE(testing::Message() << "case " << i);
+        script::SetPadButton(pad, 1, cases[i].padButton);
+        script::SetPadAxis(pad, script::kAxisY, cases[i].padY);
+        script::SetMouseButton(3, cases[i].mouse);
+        Press(cases[i].keys);
+        EXPECT_EQ(GetAnyKeyDown(), cases[i].expected);
+    }
 }
 
 TEST_F(KeyboardTest, AQueryBeforeStartUpStartsInputAndReturnsItsResult) {
     script::SetKey(kEscape, true);
-    // The first query starts input and answers with the start-up result, not a state.
-    EXPECT_EQ(IsKeyDown(kEscape), 0);
+    EXPECT_EQ(IsKeyDown(kEscape), 0);  // the start-up result, not the key
     uint8_t keys[256];
     memset(keys, 0xEE, sizeof keys);
     EXPECT_EQ(GetKeyStateAll(keys), 0);
     EXPECT_EQ(keys[kEscape] & 0xFE, 0);
-    // The layer starts normally afterwards, and its shutdown ends input.
     StartLayer();
-    NextMillisecond();
+    script::AdvanceMs(1);
     EXPECT_EQ(IsKeyDown(kEscape), 1);
-    EndMediaLayer();
-    started_ = false;
-    EXPECT_TRUE(LogContains("DirectInput 関連の終了処理... 完了"));
 }
 
-TEST_F(KeyboardTest, StartUpAndShutdownAreLogged) {
+TEST_F(KeyboardTest, StartUpAndShutdownAreLoggedInOrder) {
     script::PlugPad(true, "First Pad");
     script::PlugPad(false, "Second Pad");
     StartLayer();
-    EXPECT_TRUE(LogContains("キーボードデバイスの初期化... 成功"));
-    EXPECT_TRUE(LogContains("マウスデバイスの初期化... 成功"));
-    EXPECT_TRUE(LogContains("入力装置を見つけました"));
-    EXPECT_TRUE(LogContains("デバイスの登録名:First Pad"));
-    EXPECT_TRUE(LogContains("デバイスの製品登録名:Second Pad"));
-    EXPECT_TRUE(LogContains("ジョイパッドの初期化は正常に終了しました"));
-    EXPECT_TRUE(LogContains("パッドの数は 2 個です"));
-    EXPECT_TRUE(LogContains("入力関連の初期化をしました"));
-    EXPECT_FALSE(LogContains("DirectInput 関連の終了処理... 完了"));
-    EndMediaLayer();
-    started_ = false;
-    EXPECT_TRUE(LogContains("DirectInput 関連の終了処理... 完了"));
+    EXPECT_FALSE(LogContains("DirectInput 関連の終了処理"));
+    EndLayer();
+    const char* const lines[] = {
+        "DirectInput関係初期化処理", "キーボードデバイスの初期化... 成功",
+        "マウスデバイスの初期化... 成功", "ジョイパッドの初期化... ", "入力装置を見つけました",
+        "デバイスの登録名:First Pad", "ジョイパッドの追加は正常に終了しました",
+        "デバイスの製品登録名:Second Pad", "ジョイパッドの初期化は正常に終了しました",
+        "パッドの数は 2 個です", "DirectInput 関連の初期化は正常に終了しました",
+        "入力関連の初期化をしました", "DirectInput 関連の終了処理... 完了",
+    };
+    std::string log = LogText();
+    size_t at = 0;
+    for (const char* line : lines) {
+        at = log.find(line, at);
+        ASSERT_NE(at, std::string::npos) << line << " missing or out of order in\n" << log;
+    }
 }
 
 }  // namespace
