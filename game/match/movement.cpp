@@ -177,7 +177,9 @@ void RotatePiece(int button) {
 void HardDrop(bool byPlayer) {
     if (byPlayer) {
         if (match.level >= 25 && match.fallGauge < 50) return;
-        match.dropBonus = 257 - match.fallGauge;
+        // The gauge may stand past 257 for a frame after a forced drop at high
+        // levels; a hard drop then earns nothing rather than costing points.
+        match.dropBonus = match.fallGauge < 257 ? 257 - match.fallGauge : 0;
         match.fallGauge = 0;
     } else {
         match.dropBonus = 0;

@@ -33,6 +33,14 @@ void EnterAtSpawn(int kind) {
     match.pieceY = kSpawnY;
 }
 
+// Whether `kind` fits at the spawn place in rotation 0. The falling piece is erased
+// while the input is read, so only the stack counts.
+bool FitsAtSpawn(int kind) {
+    PieceMatrix shape;
+    LoadShape(shape, kShapeSame, kind, 0);
+    return !PieceCollides(kSpawnX - match.pieceX, kSpawnY - match.pieceY, shape);
+}
+
 }  // namespace
 
 void FillQueue() {
@@ -53,6 +61,10 @@ void SpawnPiece() {
 }
 
 void HoldPiece() {
+    // A piece swapped in over blocks would have the end-of-frame stamp overwrite them
+    // and the next erase empty them: with the spawn place taken, the hold does nothing.
+    const int incoming = match.holdKind == -1 ? match.nextKinds[0] : match.holdKind;
+    if (!FitsAtSpawn(incoming)) return;
     match.rotation = 0;
     if (match.holdKind == -1) {
         match.holdKind = match.pieceKind;

@@ -1,25 +1,15 @@
 // attack_test.cpp - attack lines earned by combos and garbage rows pushed in from
 // below, for the opponent's attacks and the periodic rows.
-#include <gtest/gtest.h>
+#include <algorithm>
 
 #include "game/match/attack.h"
 #include "game/match/locking.h"
-#include "game/match/match_state.h"
 #include "game/match/scoring.h"
-#include "game/shell/assets.h"
 #include "tests/game/match/match_fixture.h"
 
 namespace {
 
-class AttackTest : public MatchTest {
-protected:
-    void SetUp() override {
-        MatchTest::SetUp();
-        match.nextKinds[0] = 6;
-        match.nextKinds[1] = 1;
-        match.nextKinds[2] = 2;
-    }
-};
+class AttackTest : public MatchTest {};
 
 int GapsInRow(int row) {
     int gaps = 0;
@@ -35,17 +25,17 @@ int GapsInRow(int row) {
 int GarbageRows() {
     int rows = 0;
     for (int r = 0; r <= kLastPlayRow; ++r) {
-        for (int c = kFirstPlayColumn; c <= kLastPlayColumn; ++c) {
-            if (match.well[r][c] == CellGarbage) {
-                ++rows;
-                break;
-            }
-        }
+        rows += std::count(&match.well[r][1], &match.well[r][11], CellGarbage) > 0 ? 1 : 0;
     }
     return rows;
 }
 
-TEST_F(AttackTest, OnlyClearsAfterTheFirstOfAComboAttack) {
+TEST_F(AttackTest, OnlyNetworkClearsAfterTheFirstOfAComboAttack) {
+    match.combo = 4;
+    FillRow(20, 4);
+    ClearLines();
+    EXPECT_EQ(match.outgoingAttack, 0) << "no attack outside network play";
+    InitRound(0);
     match.netMode = 1;
     FillRow(20, 4);
     ClearLines();
@@ -61,14 +51,6 @@ TEST_F(AttackTest, OnlyClearsAfterTheFirstOfAComboAttack) {
     EXPECT_EQ(match.outgoingAttack, 5) << "a lock without a clear sends nothing";
 }
 
-TEST_F(AttackTest, NoAttackOutsideNetworkPlay) {
-    match.combo = 4;
-    match.comboActive = true;
-    FillRow(20, 4);
-    ClearLines();
-    EXPECT_EQ(match.outgoingAttack, 0);
-}
-
 TEST_F(AttackTest, EveryPushedInRowHasExactlyOneGap) {
     int sameColumnPairs = 0;
     int gapColumnsSeen = 0;
@@ -79,18 +61,17 @@ TEST_F(AttackTest, EveryPushedInRowHasExactlyOneGap) {
         int previousGap = -1;
         for (int r = 16; r <= 20; ++r) {
             ASSERT_EQ(GapsInRow(r), 1) << "row " << r;
-            for (int c = kFirstPlayColumn; c <= kLastPlayColumn; ++c) {
-                if (match.well[r][c] != CellEmpty) continue;
-                gapColumnsSeen |= 1 << c;
-                if (c == previousGap) ++sameColumnPairs;
-                previousGap = c;
-            }
+            const int gap = static_cast<int>(
+                std::find(&match.well[r][1], &match.well[r][11], CellEmpty) - &match.well[r][0]);
+            gapColumnsSeen |= 1 << gap;
+            sameColumnPairs += gap == previousGap ? 1 : 0;
+            previousGap = gap;
         }
         EXPECT_EQ(Row(15), "#..........#");
     }
     EXPECT_EQ(gapColumnsSeen, 0x7FE) << "gaps fall in every column 1..10";
     EXPECT_GT(sameColumnPairs, 0) << "neighbouring rows may share a gap column";
-    EXPECT_EQ(spy::EffectCount(kEffectAddLine), 60);
+    EXPECT_EQ(spy::calls.effects[kEffectAddLine], 60);
 }
 
 TEST_F(AttackTest, RowsMoveUpAndWhatIsPushedOverTheTopIsLost) {
@@ -99,58 +80,40 @@ TEST_F(AttackTest, RowsMoveUpAndWhatIsPushedOverTheTopIsLost) {
     match.well[20][5] = 6;
     InsertRows(2);
     EXPECT_EQ(Row(18), "#....6.....#");
-    EXPECT_EQ(GapsInRow(19), 1);
-    EXPECT_EQ(GapsInRow(20), 1);
+    EXPECT_EQ(GapsInRow(19) + GapsInRow(20), 2);
     for (int r = 0; r < 18; ++r) EXPECT_EQ(Row(r), "#..........#") << "row " << r;
     EXPECT_EQ(Row(21), "############") << "the floor stays";
 }
 
-TEST_F(AttackTest, AtMostFiveRowsArePushedInAndTheRestAreLost) {
-    match.pendingGarbage = 7;
-    LockPiece();
-    EXPECT_EQ(GarbageRows(), 5);
-    EXPECT_EQ(match.pendingGarbage, 0);
-    EXPECT_EQ(spy::EffectCount(kEffectAddLine), 1);
-}
-
-TEST_F(AttackTest, NothingPendingPushesNothing) {
-    InsertRows(0);
-    LockPiece();
-    EXPECT_EQ(GarbageRows(), 0);
-    EXPECT_EQ(spy::EffectCount(kEffectAddLine), 0);
-}
-
-TEST_F(AttackTest, DifficultyThreePushesAPeriodicRowBesideThePendingRows) {
-    gameSettings.Difficulty = 3;
-    match.level = 10;
-    match.periodicRowCount = 10;
-    match.pendingGarbage = 2;
-    LockPiece();
-    EXPECT_EQ(GarbageRows(), 3);
-    EXPECT_EQ(match.pendingGarbage, 0);
-    EXPECT_EQ(match.periodicRowCount, 1) << "reset, then this lock counts";
-    EXPECT_EQ(spy::EffectCount(kEffectAddLine), 2);
-}
-
-TEST_F(AttackTest, PeriodicRowsComeEveryTenLocksFromLevelTenInDifficultyThreeOnly) {
-    gameSettings.Difficulty = 3;
-    match.level = 10;
-    match.periodicRowCount = 0;
-    for (int lock = 1; lock <= 10; ++lock) LockPiece();
-    EXPECT_EQ(GarbageRows(), 0);
-    EXPECT_EQ(match.periodicRowCount, 10);
-    LockPiece();
-    EXPECT_EQ(GarbageRows(), 1);
-    gameSettings.Difficulty = 2;
-    InitRound(0);
-    match.level = 12;
-    match.periodicRowCount = 30;
-    LockPiece();
-    EXPECT_EQ(GarbageRows(), 0);
-    EXPECT_EQ(match.periodicRowCount, 31) << "counted in every difficulty";
-    match.level = 9;
-    LockPiece();
-    EXPECT_EQ(match.periodicRowCount, 31) << "not counted below level 10";
+TEST_F(AttackTest, PendingAndPeriodicRowsPushedInAtALock) {
+    struct {
+        int difficulty, level, periodicBefore, pending;
+        int rows, sounds, periodicAfter;
+    } const cases[] = {
+        {0, 1, 0, 7, 5, 1, 0},     // at most five; the rest are lost
+        {0, 1, 0, 0, 0, 0, 0},     // nothing pending: no rows, no sound
+        {3, 10, 10, 2, 3, 2, 1},   // the periodic row beside the pending ones
+        {3, 10, 9, 0, 0, 0, 10},   // every ten locks
+        {3, 9, 10, 0, 1, 1, 0},    // due rows come at any level; counted from 10
+        {2, 12, 30, 0, 0, 0, 31},  // counted in every difficulty, pushed in 3 only
+        {2, 9, 31, 0, 0, 0, 31},
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(testing::Message() << "difficulty " << k.difficulty << " level " << k.level
+                                        << " count " << k.periodicBefore << " pending "
+                                        << k.pending);
+        InitRound(0);
+        spy::Reset();
+        gameSettings.Difficulty = k.difficulty;
+        match.level = k.level;
+        match.periodicRowCount = k.periodicBefore;
+        match.pendingGarbage = k.pending;
+        LockPiece();
+        EXPECT_EQ(GarbageRows(), k.rows);
+        EXPECT_EQ(spy::calls.effects[kEffectAddLine], k.sounds);
+        EXPECT_EQ(match.pendingGarbage, 0);
+        EXPECT_EQ(match.periodicRowCount, k.periodicAfter);
+    }
 }
 
 }  // namespace

@@ -1,39 +1,27 @@
 // locking_test.cpp - the lock after a drop: full rows, points, lines, the combo
-// window, level-ups, level music, vibration, and the rows pushed in from below.
-#include <gtest/gtest.h>
-
-#include "game/match/attack.h"
+// window, level-ups, level music and vibration.
 #include "game/match/level_music.h"
 #include "game/match/locking.h"
-#include "game/match/match_state.h"
 #include "game/match/scoring.h"
 #include "game/match/vibration.h"
-#include "game/shell/assets.h"
 #include "tests/game/match/match_fixture.h"
 
 namespace {
 
-class LockingTest : public MatchTest {
-protected:
-    void SetUp() override {
-        MatchTest::SetUp();
-        match.nextKinds[0] = 6;  // the square, spawned at (4, 0)
-        match.nextKinds[1] = 1;
-        match.nextKinds[2] = 2;
-    }
-};
+class LockingTest : public MatchTest {};
 
-// ---- full rows ----
-
-TEST_F(LockingTest, TwoSeparateFullRowsGoInOneLockAndTheRestMovesDown) {
+TEST_F(LockingTest, SeparateFullRowsGoInOneLockAndWallsNeverCount) {
+    FillRow(20, 4);
+    match.well[20][5] = CellWall;
+    EXPECT_EQ(ClearLines(), 0) << "a wall value never counts as a block";
+    EXPECT_EQ(match.combo, 0);
     FillRow(20, CellGarbage);
     FillRow(19, 3, {1});
     FillRow(18, 5);
     FillRow(17, 2, {10});
     match.well[16][4] = 6;
-    Place(6, 0, 4, 0);
-    const int cleared = ClearLines();
-    EXPECT_EQ(cleared, 2);
+    FillRow(0, 7);
+    EXPECT_EQ(ClearLines(), 3);
     EXPECT_EQ(Row(20), "#.333333333#");
     EXPECT_EQ(Row(19), "#222222222.#");
     EXPECT_EQ(Row(18), "#...6......#");
@@ -43,60 +31,38 @@ TEST_F(LockingTest, TwoSeparateFullRowsGoInOneLockAndTheRestMovesDown) {
     EXPECT_TRUE(match.comboActive);
 }
 
-TEST_F(LockingTest, WallsNeverMakeARowFullAndTheTopRowEmptiesAfterAClear) {
-    FillRow(20, 4);
-    match.well[20][10] = CellEmpty;
-    EXPECT_EQ(ClearLines(), 0);
-    EXPECT_EQ(match.combo, 0);
-    FillRow(0, 7);
-    FillRow(20, 4);
-    EXPECT_EQ(ClearLines(), 2);
-    EXPECT_EQ(Row(0), "#..........#");
-    EXPECT_EQ(Row(20), "#..........#");
-}
-
-TEST_F(LockingTest, ClearSoundsDependOnTheRowsCleared) {
-    FillRow(20, 4);
-    ClearLines();
-    EXPECT_EQ(spy::EffectCount(kEffectDeleteLine), 1);
-    for (int r = 17; r <= 20; ++r) FillRow(r, 4);
-    ClearLines();
-    EXPECT_EQ(spy::EffectCount(kEffectQuartet), 1);
-    EXPECT_EQ(spy::EffectCount(kEffectDeleteLine), 1);
-    ClearLines();
-    EXPECT_EQ(spy::TotalEffects(), 2) << "no clear, no clear sound";
-}
-
-// ---- points and lines ----
-
-TEST_F(LockingTest, FirstSingleAtLevelOneScores120) {
-    FillRow(20, 4);
-    ClearLines();
-    EXPECT_EQ(match.score, 120);
-    EXPECT_EQ(match.lines, 1);
-}
-
-TEST_F(LockingTest, QuadAtLevelTenWithComboTwoScores50000) {
-    match.level = 10;
-    match.combo = 1;
-    match.comboActive = true;
-    for (int r = 17; r <= 20; ++r) FillRow(r, 4);
-    ClearLines();
-    EXPECT_EQ(match.combo, 2);
-    EXPECT_EQ(match.score, 10000 + 100 * 400);
-    EXPECT_EQ(match.lines, 4);
-}
-
-TEST_F(LockingTest, DoublesAndTriplesFollowTheBaseTimesBonusRule) {
-    match.level = 3;  // m = 20 x 3 x 1 = 60 at combo 1
-    AddScoreForLines(0);
-    EXPECT_EQ(match.score, 0);
-    match.combo = 1;
-    AddScoreForLines(2);
-    EXPECT_EQ(match.score, 500 + 5 * 60);
-    AddScoreForLines(3);
-    EXPECT_EQ(match.score, 800 + 2000 + 20 * 60);
-    EXPECT_EQ(match.lines, 5);
+TEST_F(LockingTest, PointsLinesAndSoundsOfAClear) {
+    struct {
+        int level, comboBefore, clearMode, rows;
+        int score, lines, sound;  // sound -1: none
+    } const cases[] = {
+        {1, 0, 0, 1, 120, 1, kEffectDeleteLine},  // 100 + 20 x 1 x 1
+        {10, 1, 0, 4, 10000 + 100 * 400, 4, kEffectQuartet},
+        {3, 0, 0, 2, 500 + 5 * 60, 2, kEffectDeleteLine},
+        {3, 0, 0, 3, 2000 + 20 * 60, 3, kEffectDeleteLine},
+        {1, 0, 0, 0, 0, 0, -1},
+        {5, 0, 1, 4, 10000 + 100 * 100, 5, kEffectQuartet},  // clear round, combo 1: +1
+        {5, 1, 1, 4, 10000 + 100 * 200, 7, kEffectQuartet},  // combo 2: +3
+        {5, 2, 1, 4, 10000 + 100 * 300, 8, kEffectQuartet},  // combo 3: +4
+        {5, 2, 1, 3, 2000 + 20 * 300, 3, kEffectDeleteLine},  // only quads count extra
+        {5, 2, 0, 4, 10000 + 100 * 300, 4, kEffectQuartet},   // not outside a clear round
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(testing::Message() << "level " << k.level << " combo " << k.comboBefore
+                                        << " clear round " << k.clearMode << " rows " << k.rows);
+        InitRound(0);
+        spy::Reset();
+        match.level = k.level;
+        match.combo = k.comboBefore;
+        match.clearMode = k.clearMode;
+        for (int r = 0; r < k.rows; ++r) FillRow(20 - r, 4);
+        EXPECT_EQ(ClearLines(), k.rows);
+        EXPECT_EQ(match.combo, k.comboBefore + (k.rows > 0 ? 1 : 0));
+        EXPECT_EQ(match.score, k.score);
+        EXPECT_EQ(match.lines, k.lines);
+        EXPECT_EQ(spy::TotalEffects(), k.sound < 0 ? 0 : 1);
+        EXPECT_EQ(k.sound < 0 || spy::calls.effects[k.sound] == 1, true);
+    }
 }
 
 TEST_F(LockingTest, ScoreAndLinesStopAtTheirLimitsEvenForHugeCombos) {
@@ -111,52 +77,26 @@ TEST_F(LockingTest, ScoreAndLinesStopAtTheirLimitsEvenForHugeCombos) {
     EXPECT_EQ(match.score, 9999999);
 }
 
-TEST_F(LockingTest, ClearRoundQuadsEarnBonusLinesByCombo) {
-    match.clearMode = 1;
-    match.combo = 1;
-    AddScoreForLines(4);
-    EXPECT_EQ(match.lines, 5) << "combo 1: one extra line";
-    match.combo = 3;
-    AddScoreForLines(4);
-    EXPECT_EQ(match.lines, 5 + 8) << "combo 3: combo + 1 extra lines";
-    match.combo = 3;
-    AddScoreForLines(3);
-    EXPECT_EQ(match.lines, 16) << "only quads earn extra lines";
-    match.clearMode = 0;
-    match.combo = 3;
-    AddScoreForLines(4);
-    EXPECT_EQ(match.lines, 20) << "no extra lines outside a clear round";
-}
-
-TEST_F(LockingTest, TheLockAddsTheDropBonusTimesTheLevel) {
+TEST_F(LockingTest, TheLockScoresTheDropAndSpawnsTheNextPiece) {
     match.level = 7;
     match.dropBonus = 250;
-    Place(6, 0, 4, 18);
+    match.lockPending = true;
+    match.landedSoundPlayed = true;
+    Place(3, 0, 4, 18);
     LockPiece();
     EXPECT_EQ(match.score, 175);
+    EXPECT_EQ(Piece(), (Ints{6, 0, 4, 0}));
+    EXPECT_EQ(match.nextKinds[0], 1);
+    EXPECT_FALSE(match.lockPending || match.landedSoundPlayed);
+    EXPECT_TRUE(match.moveLatch);
+    EXPECT_EQ(spy::calls.effects[kEffectBlockLanding], 1);
+    EXPECT_EQ(spy::TotalEffects(), 1) << "no clear, nothing pushed in";
     match.dropBonus = 0;
     LockPiece();
     EXPECT_EQ(match.score, 175) << "a forced drop earns nothing";
 }
 
-TEST_F(LockingTest, LockSpawnsTheNextPieceAndResetsItsFlags) {
-    match.lockPending = true;
-    match.landedSoundPlayed = true;
-    LockPiece();
-    EXPECT_EQ(match.pieceKind, 6);
-    EXPECT_EQ(match.pieceX, 4);
-    EXPECT_EQ(match.pieceY, 0);
-    EXPECT_EQ(match.nextKinds[0], 1);
-    EXPECT_FALSE(match.lockPending);
-    EXPECT_FALSE(match.landedSoundPlayed);
-    EXPECT_TRUE(match.moveLatch);
-    EXPECT_EQ(spy::EffectCount(kEffectBlockLanding), 1);
-    EXPECT_EQ(spy::EffectCount(kEffectAddLine), 0) << "nothing pending, nothing pushed in";
-}
-
-// ---- the combo window ----
-
-TEST_F(LockingTest, TheComboWindowStaysOpen257FramesAfterTheFirstClear) {
+TEST_F(LockingTest, TheComboWindowLasts257FramesAndEachRowGivesBackSixty) {
     FillRow(20, 4);
     ClearLines();
     for (int f = 1; f <= 256; ++f) {
@@ -166,12 +106,9 @@ TEST_F(LockingTest, TheComboWindowStaysOpen257FramesAfterTheFirstClear) {
     }
     UpdateComboBar();
     EXPECT_FALSE(match.comboActive);
-    EXPECT_EQ(match.combo, 0);
-    EXPECT_EQ(match.comboBarValue, 0);
+    EXPECT_EQ(match.combo + match.comboBarValue, 0);
     EXPECT_EQ(match.maxCombo, 1);
-}
 
-TEST_F(LockingTest, EveryRowClearedGivesBackSixtyFramesOfTheWindow) {
     match.comboActive = true;
     match.combo = 1;
     match.comboBarValue = 200;
@@ -179,11 +116,11 @@ TEST_F(LockingTest, EveryRowClearedGivesBackSixtyFramesOfTheWindow) {
     FillRow(20, 4);
     ClearLines();
     EXPECT_EQ(match.comboBarValue, 80);
-    EXPECT_EQ(match.combo, 2);
     FillRow(20, 4);
     FillRow(19, 4);
     ClearLines();
     EXPECT_EQ(match.comboBarValue, 0) << "never below zero";
+    EXPECT_EQ(match.combo, 3);
 }
 
 TEST_F(LockingTest, MaxComboIsTakenOnlyWhenTheWindowCloses) {
@@ -202,33 +139,29 @@ TEST_F(LockingTest, MaxComboIsTakenOnlyWhenTheWindowCloses) {
     EXPECT_EQ(match.maxCombo, 3) << "a smaller combo does not lower it";
 }
 
-// ---- levels ----
-
-// Gives the player all the lines needed and returns the levels passed through.
-std::vector<int> ClimbWithDifficulty(int difficulty) {
-    gameSettings.Difficulty = difficulty;
-    InitRound(0);
-    match.lines = 999;
-    std::vector<int> levels = {match.level};
-    for (int frame = 0; frame < 100; ++frame) {
-        CheckLevelUp();
-        if (match.level != levels.back()) levels.push_back(match.level);
+TEST_F(LockingTest, EachDifficultyClimbsToItsCap) {
+    const std::vector<int> expected[4] = {
+        {1, 2, 3, 4, 5, 6, 7, 8, 9},
+        {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19},
+        {1, 3, 5, 7, 9, 11, 13, 15, 17, 19, 21, 23, 25, 26, 27, 28, 29, 30},
+        {1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 13, 14, 15,
+         16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30},
+    };
+    for (int difficulty = 0; difficulty < 4; ++difficulty) {
+        gameSettings.Difficulty = difficulty;
+        InitRound(0);
+        spy::Reset();
+        match.lines = 999;
+        std::vector<int> levels = {match.level};
+        for (int frame = 0; frame < 100; ++frame) {
+            CheckLevelUp();
+            if (match.level != levels.back()) levels.push_back(match.level);
+        }
+        EXPECT_EQ(levels, expected[difficulty]) << "difficulty " << difficulty;
+        const int steps = levels.back() - 1;
+        EXPECT_EQ(spy::calls.voices, steps) << "one voice per step";
+        EXPECT_EQ(spy::calls.effects[kEffectLevelUp], steps);
     }
-    return levels;
-}
-
-TEST_F(LockingTest, EachDifficultyCapsTheLevel) {
-    EXPECT_EQ(ClimbWithDifficulty(0).back(), 9);
-    EXPECT_EQ(ClimbWithDifficulty(1).back(), 19);
-    EXPECT_EQ(ClimbWithDifficulty(2).back(), 30);
-    EXPECT_EQ(ClimbWithDifficulty(3).back(), 30);
-}
-
-TEST_F(LockingTest, DifficultyTwoClimbsInDoubleStepsUpToTwentyFive) {
-    std::vector<int> expected = {1, 3, 5, 7, 9, 11, 13, 15, 17, 19, 21, 23, 25, 26, 27, 28, 29, 30};
-    EXPECT_EQ(ClimbWithDifficulty(2), expected);
-    EXPECT_EQ(spy::VoiceCount(), 29) << "one voice per step";
-    EXPECT_EQ(spy::EffectCount(kEffectLevelUp), 29);
     EXPECT_TRUE(match.levelUpShow);
 }
 
@@ -240,7 +173,6 @@ TEST_F(LockingTest, ALevelNeedsTenLinesPerLevelAndNetworkRoundsStay) {
     EXPECT_EQ(match.level, 4);
     match.lines = 40;
     CheckLevelUp();
-    EXPECT_EQ(match.level, 5);
     CheckLevelUp();
     EXPECT_EQ(match.level, 5);
     match.netMode = 1;
@@ -251,74 +183,48 @@ TEST_F(LockingTest, ALevelNeedsTenLinesPerLevelAndNetworkRoundsStay) {
 }
 
 TEST_F(LockingTest, LevelMusicChangesOnlyOncePerProgramRun) {
-    SetLevelMusic(5);
-    EXPECT_EQ(match.backgroundIndex, 2);
-    EXPECT_EQ(spy::BgmCount(), 0);
-    SetLevelMusic(10);
-    EXPECT_EQ(spy::LastBgm(), 2);
-    EXPECT_EQ(match.backgroundIndex, 3);
-    match.backgroundIndex = 1;  // the next round starts with its own background
-    InitRound(0);
-    SetLevelMusic(10);
-    EXPECT_EQ(spy::BgmCount(), 1);
-    EXPECT_EQ(match.backgroundIndex, 1);
-    SetLevelMusic(20);
-    EXPECT_EQ(spy::LastBgm(), 3);
-    EXPECT_EQ(match.backgroundIndex, 5);
-    SetLevelMusic(25);
-    EXPECT_EQ(spy::LastBgm(), 7);
-    EXPECT_EQ(match.backgroundIndex, 6);
-    SetLevelMusic(30);
-    EXPECT_EQ(match.backgroundIndex, 7);
-    SetLevelMusic(15);
-    EXPECT_EQ(match.backgroundIndex, 4);
-    SetLevelMusic(12);
-    EXPECT_EQ(match.backgroundIndex, 4);
-    EXPECT_EQ(spy::BgmCount(), 3);
+    // {level, background after, music played (-2: none)}, in this order; the second
+    // visit to level 10 is a later round of the same run.
+    const int steps[][3] = {{5, 2, -2},  {10, 3, 2},  {10, 1, -2}, {20, 5, 3}, {25, 6, 7},
+                            {30, 7, -2}, {15, 4, -2}, {12, 4, -2}, {20, 4, -2}};
+    for (const auto& k : steps) {
+        SCOPED_TRACE(testing::Message() << "level " << k[0]);
+        if (k[1] == 1) {
+            match.backgroundIndex = 1;
+            InitRound(0);
+        }
+        const int bgms = spy::calls.bgms;
+        SetLevelMusic(k[0]);
+        EXPECT_EQ(match.backgroundIndex, k[1]);
+        EXPECT_EQ(spy::calls.bgms - bgms, k[2] == -2 ? 0 : 1);
+        EXPECT_EQ(k[2] == -2 || spy::calls.lastBgm == k[2], true);
+    }
 }
 
-// ---- vibration ----
-
-TEST_F(LockingTest, ALockWithoutAClearBuzzesBrieflyWhenVibrationIsOn) {
+TEST_F(LockingTest, LockVibrationsByRowsClearedAndTheStopWhenTheyAreDue) {
+    LockPiece();
+    EXPECT_EQ(spy::calls.vibrationStarts + spy::calls.vibrationStops, 0) << "setting off";
     gameSettings.PadVibration = true;
-    LockPiece();
-    EXPECT_EQ(spy::EffectCount(kEffectBlockLanding), 1);
-    EXPECT_EQ(spy::LastVibrationPower(), 600);
-    EXPECT_EQ(match.vibrationLength, 100);
-    script::AdvanceMs(99);
-    UpdateVibration(-1);
-    EXPECT_EQ(match.vibrationLength, 100);
-    EXPECT_EQ(spy::VibrationStops(), 0);
-    script::AdvanceMs(1);
-    UpdateVibration(-1);
-    EXPECT_EQ(match.vibrationLength, 0);
-    EXPECT_EQ(spy::VibrationStops(), 1);
-}
-
-TEST_F(LockingTest, AQuadVibratesHardestAndWeakerClearsDoNotCutItShort) {
-    gameSettings.PadVibration = true;
-    UpdateVibration(4);
-    EXPECT_EQ(spy::LastVibrationPower(), 1000);
-    EXPECT_EQ(match.vibrationLength, 500);
-    UpdateVibration(1);
-    EXPECT_EQ(spy::VibrationStarts(), 1) << "a running longer vibration is kept";
-    UpdateVibration(4);
-    EXPECT_EQ(spy::VibrationStarts(), 2) << "a quad always restarts it";
-    script::AdvanceMs(500);
-    UpdateVibration(2);
-    EXPECT_EQ(match.vibrationLength, 0) << "the quad's 500 ms were up: stopped, not restarted";
-    EXPECT_EQ(spy::VibrationStops(), 1);
-    UpdateVibration(2);
-    EXPECT_EQ(spy::LastVibrationPower(), 500);
-    EXPECT_EQ(match.vibrationLength, 300);
-}
-
-TEST_F(LockingTest, WithoutVibrationTheLockLeavesThePadAlone) {
-    LockPiece();
-    FillRow(20, 4);
-    LockPiece();
-    EXPECT_EQ(spy::VibrationStarts(), 0);
-    EXPECT_EQ(spy::VibrationStops(), 0);
+    // {ms passed, rows (9: a lock without a clear), length after, starts, stops, power}
+    const int steps[][6] = {
+        {0, 9, 100, 1, 0, 600},    {99, -1, 100, 1, 0, 600}, {1, -1, 0, 1, 1, 600},
+        {0, 4, 500, 2, 1, 1000},   {0, 1, 500, 2, 1, 1000},  // a longer one is kept
+        {0, 4, 500, 3, 1, 1000},   {500, 2, 0, 3, 2, 1000},  // the quad's time was up
+        {0, 2, 300, 4, 2, 500},    {0, 3, 300, 4, 2, 500},
+    };
+    for (const auto& k : steps) {
+        SCOPED_TRACE(testing::Message() << "rows " << k[1] << " after " << k[0] << " ms");
+        script::AdvanceMs(k[0]);
+        if (k[1] == 9) {
+            LockPiece();
+        } else {
+            UpdateVibration(k[1]);
+        }
+        EXPECT_EQ(match.vibrationLength, k[2]);
+        EXPECT_EQ(spy::calls.vibrationStarts, k[3]);
+        EXPECT_EQ(spy::calls.vibrationStops, k[4]);
+        EXPECT_EQ(spy::calls.lastPower, k[5]);
+    }
 }
 
 }  // namespace

@@ -1,14 +1,11 @@
 // match_alloc_test.cpp - a round allocates nothing: every global operator new of
 // this test executable is counted, and so are the library's tracked blocks, across
 // thousands of frames of rules played by a scripted player.
-#include <gtest/gtest.h>
-
 #include <stdlib.h>
 
 #include <atomic>
 #include <new>
 
-#include "game/match/match_state.h"
 #include "game/match/queue.h"
 #include "media/core/tracked_alloc.h"
 #include "tests/game/match/match_fixture.h"
@@ -24,6 +21,7 @@ void* CountedNew(size_t size) {
 }
 }  // namespace
 
+// Every form is replaced so that allocation and release always pair malloc and free.
 void* operator new(size_t size) {
     return CountedNew(size);
 }
@@ -55,19 +53,15 @@ namespace {
 
 class MatchAllocationTest : public MatchTest {};
 
-// Plays `frames` frames of rules: the keys cycle through moves, rotations, soft
-// drops, holds and hard drops so that every rule runs.
+// Plays frames of rules; the keys cycle through moves, rotations, soft drops, holds
+// and hard drops (two frames each) so that every rule runs.
 void PlayFrames(int frames) {
-    static const int kPattern[][2] = {
-        {key::kLeft, 0},  {key::kLeft, 0}, {key::kZ, 0}, {0, 0},
-        {key::kRight, 0}, {key::kX, 0},    {0, 0},       {key::kDown, 0},
-        {key::kA, 0},     {key::kA, 0},    {key::kA, 0}, {0, 0},
-        {key::kC, 0},     {key::kC, 0},    {key::kC, 0}, {0, 0},
-    };
+    static const int kPattern[16] = {key::kLeft, key::kLeft, key::kZ,  0, key::kRight, key::kX,
+                                     0,          key::kDown, key::kA,  key::kA, key::kA, 0,
+                                     key::kC,    key::kC,    key::kC,  0};
     for (int frame = 0; frame < frames; ++frame) {
         script::ReleaseAllKeys();
-        const int* keys = kPattern[(frame / 2) % 16];
-        if (keys[0]) script::SetKey(keys[0], true);
+        if (const int k = kPattern[(frame / 2) % 16]) script::SetKey(k, true);
         if (match.netMode == 1 && frame % 100 == 0) match.pendingGarbage += 2;
         script::AdvanceMs(rules::FrameBudgetMs(static_cast<uint64_t>(frame)));
         rules::StepRules();

@@ -4,13 +4,16 @@
 #define VORLANE_TESTS_MATCH_FIXTURE_H
 
 #include <gtest/gtest.h>
+#include <string.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "game/match/match_state.h"
 #include "game/match/movement.h"
 #include "game/match/pieces.h"
+#include "game/shell/assets.h"
 #include "game/shell/settings.h"
 #include "media/pavex.h"
 #include "tests/game/match/sound_spy.h"
@@ -19,27 +22,29 @@
 
 // Key codes the pad bits are read from.
 namespace key {
-constexpr int kUp = 200;
-constexpr int kLeft = 203;
-constexpr int kRight = 205;
-constexpr int kDown = 208;
+constexpr int kUp = 200, kLeft = 203, kRight = 205, kDown = 208;
 constexpr int kZ = 44;  // rotate to the next shape
 constexpr int kX = 45;  // rotate to the previous shape
 constexpr int kC = 46;  // hard drop
 constexpr int kA = 30;  // hold
 }  // namespace key
 
+using Cells = std::vector<std::pair<int, int>>;
+using Ints = std::vector<int>;
+
 class MatchTest : public ::testing::Test {
 protected:
     void SetUp() override {
         script::Reset(100000);
-        // The library's input service starts on its first query, which reports no
-        // state yet; start it here so every scripted frame reads the keys.
+        // The input service starts on its first query, which reports no state yet.
         GetPadState(PAVEX_INPUT_KEY_PAD1);
         spy::Reset();
         match = MatchState{};
         gameSettings = kDefaultGameSettings;
         InitRound(0);
+        match.nextKinds[0] = 6;  // a known queue: the square comes next
+        match.nextKinds[1] = 1;
+        match.nextKinds[2] = 2;
     }
     void TearDown() override { script::ReleaseAllKeys(); }
 
@@ -61,16 +66,15 @@ public:
     // One row of the well as text: '.' empty, '#' wall, digits for blocks.
     static std::string Row(int row) {
         std::string text;
-        for (int c = 0; c < kWellColumns; ++c) {
-            const int32_t v = match.well[row][c];
+        for (int32_t v : match.well[row]) {
             text += v == CellEmpty ? '.' : v == CellWall ? '#' : static_cast<char>('0' + v);
         }
         return text;
     }
 
-    // The blocks of the falling piece as well coordinates "c,r" in reading order.
-    static std::vector<std::pair<int, int>> PieceCells() {
-        std::vector<std::pair<int, int>> cells;
+    // The blocks of the falling piece as well coordinates (column, row) in reading order.
+    static Cells PieceCells() {
+        Cells cells;
         for (int r = 0; r < kBoxSize; ++r) {
             for (int c = 0; c < kBoxSize; ++c) {
                 if (match.pieceMatrix[r][c] != 0)
@@ -80,8 +84,13 @@ public:
         return cells;
     }
 
-    // Holds exactly the given keys for one frame of input (the pad is read once per
-    // millisecond at most, so the clock moves on first).
+    // The falling piece as {kind, rotation, x, y}, and hold slot plus queue.
+    static Ints Piece() { return {match.pieceKind, match.rotation, match.pieceX, match.pieceY}; }
+    static Ints Queue() {
+        return {match.holdKind, match.nextKinds[0], match.nextKinds[1], match.nextKinds[2]};
+    }
+
+    // Holds exactly the given keys for one frame of input (the clock moves on first).
     static void InputFrame(std::initializer_list<int> keys) {
         script::ReleaseAllKeys();
         for (int k : keys) script::SetKey(k, true);

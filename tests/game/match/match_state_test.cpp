@@ -1,9 +1,5 @@
 // match_state_test.cpp - the reset before a round, the well's walls and the stamp,
 // erase and collision primitives.
-#include <gtest/gtest.h>
-
-#include "game/match/match_state.h"
-#include "game/match/pieces.h"
 #include "tests/game/match/match_fixture.h"
 
 namespace {
@@ -19,7 +15,7 @@ void ExpectOnlyWalls() {
     }
 }
 
-TEST_F(MatchStateTest, ClearRoundStartsAtLevelFiveWithAnEmptyWell) {
+TEST_F(MatchStateTest, InitRoundResetsTheRoundAndKeepsWhatBelongsToTheRun) {
     match.score = 500;
     match.lines = 30;
     match.well[10][5] = 3;
@@ -27,43 +23,34 @@ TEST_F(MatchStateTest, ClearRoundStartsAtLevelFiveWithAnEmptyWell) {
     match.opponentWell[3][3] = 8;
     match.pendingGarbage = 4;
     match.gameOver = true;
+    match.periodicRowCount = 7;
+    match.musicSwitched[0] = true;
+    match.input.moveRepeat = 9;
+    match.ownWins = 2;
     InitRound(1);
     EXPECT_EQ(match.level, 5);
     EXPECT_EQ(match.clearMode, 1);
-    EXPECT_EQ(match.score, 0);
-    EXPECT_EQ(match.lines, 0);
-    EXPECT_EQ(match.pendingGarbage, 0);
+    EXPECT_EQ(match.score + match.lines + match.pendingGarbage, 0);
     EXPECT_FALSE(match.gameOver);
     EXPECT_EQ(match.ghostWell[4][4], 0);
     EXPECT_EQ(match.opponentWell[3][3], 0);
     EXPECT_EQ(match.holdKind, -1);
     EXPECT_EQ(match.opponentHoldKind, -1);
-    EXPECT_TRUE(match.fallTimerRestart);
-    EXPECT_TRUE(match.gaugeReset);
+    EXPECT_TRUE(match.fallTimerRestart && match.gaugeReset);
     ExpectOnlyWalls();
-}
-
-TEST_F(MatchStateTest, EndlessRoundStartsAtLevelOneAndNetworkRoundsAtTen) {
-    InitRound(0);
-    EXPECT_EQ(match.level, 1);
-    EXPECT_EQ(match.clearMode, 0);
-    match.netMode = 1;
-    InitRound(0);
-    EXPECT_EQ(match.level, 10);
-    InitRound(1);
-    EXPECT_EQ(match.level, 10);
-}
-
-TEST_F(MatchStateTest, FieldsOfTheRunSurviveTheReset) {
-    match.periodicRowCount = 7;
-    match.musicSwitched[0] = true;
-    match.input.moveRepeat = 9;
-    match.ownWins = 2;
-    InitRound(0);
     EXPECT_EQ(match.periodicRowCount, 7);
     EXPECT_TRUE(match.musicSwitched[0]);
     EXPECT_EQ(match.input.moveRepeat, 9);
     EXPECT_EQ(match.ownWins, 2);
+
+    InitRound(0);
+    EXPECT_EQ(match.level, 1);
+    EXPECT_EQ(match.clearMode, 0);
+    match.netMode = 1;
+    for (int mode : {0, 1}) {
+        InitRound(mode);
+        EXPECT_EQ(match.level, 10) << "network rounds, mode " << mode;
+    }
 }
 
 TEST_F(MatchStateTest, QueueNeighboursDifferAfterEveryReset) {
@@ -71,10 +58,7 @@ TEST_F(MatchStateTest, QueueNeighboursDifferAfterEveryReset) {
     for (int i = 0; i < 400; ++i) {
         script::AdvanceMs(1 + i % 7);
         InitRound(0);
-        for (int kind : match.nextKinds) {
-            EXPECT_GE(kind, 0);
-            EXPECT_LE(kind, 6);
-        }
+        for (int kind : match.nextKinds) ASSERT_TRUE(kind >= 0 && kind <= 6);
         EXPECT_NE(match.nextKinds[0], match.nextKinds[1]);
         EXPECT_NE(match.nextKinds[1], match.nextKinds[2]);
         firstEqualsLastSeen |= match.nextKinds[0] == match.nextKinds[2];
@@ -82,34 +66,19 @@ TEST_F(MatchStateTest, QueueNeighboursDifferAfterEveryReset) {
     EXPECT_TRUE(firstEqualsLastSeen) << "the first and the last kind may be the same";
 }
 
-TEST_F(MatchStateTest, BlocksOnWallsFloorOrAboveTheTopCollide) {
+TEST_F(MatchStateTest, BlocksOnWallsFloorSettledCellsOrAboveTheTopCollide) {
     Place(6, 0, 4, 5);  // the square: box cells (1..2, 1..2)
-    PieceMatrix square;
-    LoadShape(square, kShapeSame, 6, 0);
-    EXPECT_FALSE(PieceCollides(0, 0, square));
-    // Left wall: box column 1 on well column 0.
-    EXPECT_TRUE(PieceCollides(-5, 0, square));
-    EXPECT_FALSE(PieceCollides(-4, 0, square));
-    // Right wall: box column 2 on well column 11.
-    EXPECT_TRUE(PieceCollides(5, 0, square));
-    EXPECT_FALSE(PieceCollides(4, 0, square));
-    // Floor: box row 2 on row 21.
-    EXPECT_TRUE(PieceCollides(0, 14, square));
-    EXPECT_FALSE(PieceCollides(0, 13, square));
-    // Above the top of the grid.
-    EXPECT_TRUE(PieceCollides(0, -7, square));
-    EXPECT_FALSE(PieceCollides(0, -6, square));
-    // Empty box columns may lie outside the grid.
-    EXPECT_FALSE(PieceCollides(-4, -6, square));
-}
-
-TEST_F(MatchStateTest, SettledBlocksAndGarbageCollideEmptyCellsDoNot) {
-    PieceMatrix square;
-    LoadShape(square, kShapeSame, 6, 0);
-    Place(6, 0, 4, 5);
-    match.well[8][6] = CellGarbage;
-    EXPECT_TRUE(PieceCollides(0, 1, square));
-    EXPECT_FALSE(PieceCollides(0, 0, square));
+    const auto& square = match.pieceMatrix;
+    // {offsetX, offsetY, collides}: left wall, right wall, floor, above the top, each
+    // next to the nearest free place; empty box columns may lie outside the grid.
+    const int cases[][3] = {{0, 0, 0},  {-5, 0, 1},  {-4, 0, 0},  {5, 0, 1},
+                            {4, 0, 0},  {0, 14, 1},  {0, 13, 0},  {0, -7, 1},
+                            {0, -6, 0}, {-4, -6, 0}, {0, 1, 1}};
+    match.well[8][6] = CellGarbage;  // under the last case
+    for (const auto& k : cases) {
+        SCOPED_TRACE(testing::Message() << "offset " << k[0] << "," << k[1]);
+        EXPECT_EQ(PieceCollides(k[0], k[1], square), k[2] == 1);
+    }
     EXPECT_TRUE(CollidesBelowRow(square, 5));
     EXPECT_FALSE(CollidesBelowRow(square, 4));
 }
@@ -118,22 +87,16 @@ TEST_F(MatchStateTest, EraseThenStampLeavesTheWellAsItWas) {
     FillRow(20, 8, {3});
     Place(2, 1, 3, 10);
     StampPiece();
+    EXPECT_FALSE(match.lockPending);
     MatchState before = match;
     ErasePiece();
-    EXPECT_NE(memcmp(before.well, match.well, sizeof match.well), 0);
     for (auto [c, r] : PieceCells()) EXPECT_EQ(match.well[r][c], CellEmpty);
     StampPiece();
     EXPECT_EQ(memcmp(before.well, match.well, sizeof match.well), 0);
     EXPECT_EQ(Row(20), "#88.8888888#");
-}
-
-TEST_F(MatchStateTest, TheStampAfterADropRaisesTheLock) {
-    Place(3, 0, 4, 0);
-    StampPiece();
-    EXPECT_FALSE(match.lockPending);
     match.dropped = true;
     StampPiece();
-    EXPECT_TRUE(match.lockPending);
+    EXPECT_TRUE(match.lockPending) << "the stamp after a drop raises the lock";
     EXPECT_FALSE(match.dropped);
 }
 

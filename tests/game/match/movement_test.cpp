@@ -1,13 +1,6 @@
 // movement_test.cpp - sideways moves and their repeat timing, the soft drop,
 // rotation with its kicks, the hard drop with its refusal, the debounce of hard drop
 // and hold, and the landing point.
-#include <gtest/gtest.h>
-
-#include <vector>
-
-#include "game/match/match_state.h"
-#include "game/match/movement.h"
-#include "game/shell/assets.h"
 #include "tests/game/match/match_fixture.h"
 #include "tests/game/match/rule_frame.h"
 
@@ -15,153 +8,87 @@ namespace {
 
 class MovementTest : public MatchTest {};
 
-// ---- rotation and kicks ----
+struct KickCase {
+    const char* what;
+    int kind, rotation, x, y;  // the piece before the turn (button 0x10)
+    Cells blocks;              // garbage cells (column, row)
+    int newRotation, newX, newY;
+};
 
-TEST_F(MovementTest, FlatBarAtSpawnTurnsUpright) {
-    Place(0, 0, 4, 0);
-    RotatePiece(kButtonRotateNext);
-    EXPECT_EQ(match.rotation, 1);
-    EXPECT_EQ(match.pieceX, 4);
-    EXPECT_EQ(match.pieceY, 0);
-    std::vector<std::pair<int, int>> expected = {{6, 0}, {6, 1}, {6, 2}, {6, 3}};
-    EXPECT_EQ(PieceCells(), expected);
-}
-
-TEST_F(MovementTest, AgainstTheRightWallTheFirstFreeKickIsOneLeft) {
-    Place(1, 3, 9, 5);  // "XX.." over ".X.." ".X..": columns 9 and 10
-    RotatePiece(kButtonRotateNext);
-    EXPECT_EQ(match.rotation, 0);
-    EXPECT_EQ(match.pieceX, 8) << "(+1,0) and (+2,0) hit the wall, (-1,0) fits";
-    EXPECT_EQ(match.pieceY, 5);
-}
-
-TEST_F(MovementTest, AgainstTheRightWallTwoLeftWhenOneLeftIsBlocked) {
-    Place(1, 3, 9, 5);
-    match.well[7][8] = CellGarbage;  // box row 2 of rotation 0 at x 8 would cover it
-    RotatePiece(kButtonRotateNext);
-    EXPECT_EQ(match.rotation, 0);
-    EXPECT_EQ(match.pieceX, 7);
-}
-
-TEST_F(MovementTest, AgainstTheLeftWallKicksRight) {
-    Place(1, 1, 0, 5);  // ".X.." ".X.." ".XX.": columns 1 and 2
-    RotatePiece(kButtonRotateNext);
-    EXPECT_EQ(match.rotation, 2);
-    EXPECT_EQ(match.pieceX, 1);
-    // The upright bar in column 1 needs two columns.
-    Place(0, 1, -1, 5);
-    RotatePiece(kButtonRotateNext);
-    EXPECT_EQ(match.rotation, 2);
-    EXPECT_EQ(match.pieceX, 1);
-}
-
-TEST_F(MovementTest, StandingOnTheStackTheShapeIsLiftedByTheLastKick) {
-    Place(3, 1, 4, 18);  // ".X.." ".XX." ".X..": stem in column 5, rows 18..20
-    match.well[20][4] = CellGarbage;
-    match.well[20][6] = CellGarbage;
-    // Rotation 2 (".X.." over "XXX.") would need row 20 beside the stem; every sideways
-    // and downward kick meets the stack or the floor, one row up fits.
-    RotatePiece(kButtonRotateNext);
-    EXPECT_EQ(match.rotation, 2);
-    EXPECT_EQ(match.pieceX, 4);
-    EXPECT_EQ(match.pieceY, 17);
-}
-
-TEST_F(MovementTest, UprightBarIsPulledTwoRowsUpFromTheFloor) {
-    Place(0, 0, 5, 19);  // flat in row 20, columns 5..8
-    match.well[18][5] = CellGarbage;
-    match.well[18][6] = CellGarbage;
-    match.well[18][8] = CellGarbage;
-    match.well[18][9] = CellGarbage;
-    match.well[16][7] = CellGarbage;
-    RotatePiece(kButtonRotateNext);
-    EXPECT_EQ(match.rotation, 1);
-    EXPECT_EQ(match.pieceX, 5);
-    EXPECT_EQ(match.pieceY, 17);
-    std::vector<std::pair<int, int>> expected = {{7, 17}, {7, 18}, {7, 19}, {7, 20}};
-    EXPECT_EQ(PieceCells(), expected);
-}
-
-TEST_F(MovementTest, BarNearTheLeftSideIsPulledTwoColumnsLeft) {
-    Place(0, 0, 3, 10);  // flat in row 11, columns 3..6; upright it would be column 5
-    match.well[13][5] = CellGarbage;
-    match.well[13][4] = CellGarbage;
-    match.well[13][2] = CellGarbage;
-    match.well[13][1] = CellGarbage;
-    match.well[14][3] = CellGarbage;
-    match.well[9][3] = CellGarbage;
-    RotatePiece(kButtonRotateNext);
-    EXPECT_EQ(match.rotation, 1);
-    EXPECT_EQ(match.pieceX, 1) << "column 3 after the shift; the kicks alone would give column 6";
-    EXPECT_EQ(match.pieceY, 10);
-}
-
-TEST_F(MovementTest, KicksAreTriedFromTheShiftedPlace) {
-    Place(0, 1, 3, 5);  // upright in column 5, rows 5..8
-    match.well[6][6] = CellGarbage;
-    RotatePiece(kButtonRotateNext);
-    EXPECT_EQ(match.rotation, 2);
-    EXPECT_EQ(match.pieceX, 2) << "shifted to 1, then the (+1,0) kick fits";
+TEST_F(MovementTest, RotationKicksOffWallsFloorAndStack) {
+    const KickCase cases[] = {
+        {"flat bar at the spawn place turns upright in place", 0, 0, 4, 0, {}, 1, 4, 0},
+        {"right wall: (+1,0) and (+2,0) fail, (-1,0) fits", 1, 3, 9, 5, {}, 0, 8, 5},
+        {"right wall with (-1,0) blocked: (-2,0)", 1, 3, 9, 5, {{8, 7}}, 0, 7, 5},
+        {"left wall: (+1,0)", 1, 1, 0, 5, {}, 2, 1, 5},
+        {"(+2,0) is tried before (-1,0)", 1, 1, 4, 5, {{6, 6}, {7, 6}}, 2, 6, 5},
+        {"upright bar in column 1: shifted left is blocked, (+2,0) fits", 0, 1, -1, 5, {}, 2, 1,
+         5},
+        {"on the stack every sideways and downward kick fails: (0,-1)", 3, 1, 4, 18,
+         {{4, 20}, {6, 20}}, 2, 4, 17},
+        {"bar on the floor is pulled two rows up", 0, 0, 5, 19,
+         {{5, 18}, {6, 18}, {8, 18}, {9, 18}, {7, 16}}, 1, 5, 17},
+        {"bar near the left side is pulled two columns left", 0, 0, 3, 10,
+         {{5, 13}, {4, 13}, {2, 13}, {1, 13}, {3, 14}, {3, 9}}, 1, 1, 10},
+        // Literal reading kept: the kicks run from the shifted place even when the
+        // shape already fits there.
+        {"kicks are tried from the shifted place", 0, 1, 3, 5, {{6, 6}}, 2, 2, 5},
+    };
+    for (const KickCase& k : cases) {
+        SCOPED_TRACE(k.what);
+        InitRound(0);
+        for (auto [c, r] : k.blocks) match.well[r][c] = CellGarbage;
+        Place(k.kind, k.rotation, k.x, k.y);
+        RotatePiece(kButtonRotateNext);
+        EXPECT_EQ(Piece(), (Ints{k.kind, k.newRotation, k.newX, k.newY}));
+    }
 }
 
 TEST_F(MovementTest, ARotationThatFitsNowhereChangesNothingButSounds) {
-    Place(0, 0, 4, 10);  // flat in row 11, columns 4..7
+    Place(0, 0, 4, 10);  // flat in row 11, columns 4..7, buried
     for (int r = 5; r <= 20; ++r) FillRow(r, CellGarbage);
     FillRow(11, CellGarbage, {4, 5, 6, 7});
     PieceMatrix before;
     memcpy(before, match.pieceMatrix, sizeof before);
     RotatePiece(kButtonRotateNext);
     RotatePiece(kButtonRotatePrevious);
-    EXPECT_EQ(match.rotation, 0);
-    EXPECT_EQ(match.pieceX, 4);
-    EXPECT_EQ(match.pieceY, 10);
+    EXPECT_EQ(Piece(), (Ints{0, 0, 4, 10}));
     EXPECT_EQ(memcmp(before, match.pieceMatrix, sizeof before), 0);
-    EXPECT_EQ(spy::EffectCount(kEffectRotation), 2);
+    EXPECT_EQ(spy::calls.effects[kEffectRotation], 2);
 }
 
-TEST_F(MovementTest, EachRotationButtonTurnsOncePerPress) {
+TEST_F(MovementTest, RotationButtonsTurnOncePerPressAndTogetherDoNothing) {
     Place(2, 0, 4, 5);
+    for (int i = 0; i < 5; ++i) InputFrame({key::kZ, key::kX});
+    EXPECT_EQ(match.rotation, 0);
+    EXPECT_EQ(spy::calls.effects[kEffectRotation], 0) << "not even the sound";
+    EXPECT_FALSE(match.input.buttonLatch);
     InputFrame({key::kZ});
-    EXPECT_EQ(match.rotation, 1);
+    EXPECT_EQ(match.rotation, 1) << "the pair set no latch";
     InputFrame({key::kZ});
     InputFrame({key::kZ});
     EXPECT_EQ(match.rotation, 1) << "held: no second turn";
     InputFrame({});
     InputFrame({key::kX});
     EXPECT_EQ(match.rotation, 0);
-    EXPECT_EQ(spy::EffectCount(kEffectRotation), 2);
+    EXPECT_EQ(spy::calls.effects[kEffectRotation], 2);
 }
 
-TEST_F(MovementTest, BothRotationButtonsTogetherDoNothing) {
-    Place(2, 0, 4, 5);
-    for (int i = 0; i < 5; ++i) InputFrame({key::kZ, key::kX});
-    EXPECT_EQ(match.rotation, 0);
-    EXPECT_EQ(spy::EffectCount(kEffectRotation), 0);
-    EXPECT_FALSE(match.input.buttonLatch);
-    InputFrame({key::kZ});
-    EXPECT_EQ(match.rotation, 1) << "no latch was set by the pair";
-}
-
-// ---- hard drop, hold and their debounce ----
-
-TEST_F(MovementTest, HardDropFiresOnTheThirdFrameTheButtonIsSeen) {
+TEST_F(MovementTest, HardDropAndHoldFireOnTheThirdFrameOfOneSharedCount) {
     Place(6, 0, 4, 0);
     InputFrame({key::kC});
     InputFrame({key::kC});
     EXPECT_FALSE(match.dropped);
-    EXPECT_EQ(match.pieceY, 0);
     InputFrame({key::kC});
     EXPECT_TRUE(match.dropped);
     EXPECT_EQ(match.pieceY, 18) << "the square rests on the floor";
-    InputFrame({key::kC});
-    InputFrame({key::kC});
-    InputFrame({key::kC});
+    for (int i = 0; i < 3; ++i) InputFrame({key::kC});
     EXPECT_EQ(match.input.buttonDebounce, 0) << "latched until the button is released";
-}
 
-TEST_F(MovementTest, HoldAndHardDropShareOneDebounceCount) {
-    Place(6, 0, 4, 0);
+    Place(6, 0, 4, 7);
+    match.dropped = false;
     match.nextKinds[0] = 2;
+    InputFrame({});
     InputFrame({key::kA});
     InputFrame({key::kA});
     InputFrame({});
@@ -169,131 +96,86 @@ TEST_F(MovementTest, HoldAndHardDropShareOneDebounceCount) {
     EXPECT_EQ(match.input.buttonDebounce, 2) << "the count stays after the release";
     InputFrame({key::kC});
     EXPECT_TRUE(match.dropped) << "two frames of hold and one of drop make three";
-}
-
-TEST_F(MovementTest, HoldFiresAfterTheDebounceAndPlaysItsSound) {
-    Place(6, 0, 4, 7);
-    match.nextKinds[0] = 2;
+    InputFrame({});
     for (int i = 0; i < 3; ++i) InputFrame({key::kA});
     EXPECT_EQ(match.holdKind, 6);
-    EXPECT_EQ(match.pieceKind, 2);
-    EXPECT_EQ(match.pieceX, 4);
-    EXPECT_EQ(match.pieceY, 0);
-    EXPECT_EQ(spy::EffectCount(kEffectScreenShot), 1);
+    EXPECT_EQ(Piece(), (Ints{2, 0, 4, 0}));
+    EXPECT_EQ(spy::calls.effects[kEffectScreenShot], 1);
 }
 
-TEST_F(MovementTest, PlayerHardDropScoresTheGaugeLeftAndEmptiesIt) {
+TEST_F(MovementTest, HardDropBonusGaugeAndTheLevelTwentyFiveRefusal) {
+    struct {
+        int level, gauge;
+        bool byPlayer, drops;
+        int bonus, gaugeAfter;
+    } const cases[] = {
+        {1, 100, true, true, 157, 0},    {1, 257, false, true, 0, 257},
+        {25, 49, true, false, 3, 49},    {25, 50, true, true, 207, 0},
+        {24, 10, true, true, 247, 0},    {21, 263, true, true, 0, 0},
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(testing::Message() << "level " << k.level << " gauge " << k.gauge);
+        Place(6, 0, 4, 0);
+        match.level = k.level;
+        match.fallGauge = k.gauge;
+        match.dropBonus = 3;
+        match.dropped = false;
+        HardDrop(k.byPlayer);
+        EXPECT_EQ(match.dropped, k.drops);
+        EXPECT_EQ(match.pieceY, k.drops ? 18 : 0);
+        EXPECT_EQ(match.dropBonus, k.bonus);
+        EXPECT_EQ(match.fallGauge, k.gaugeAfter);
+    }
     Place(6, 0, 4, 0);
-    match.fallGauge = 100;
     match.well[15][5] = CellGarbage;
     HardDrop(true);
-    EXPECT_EQ(match.dropBonus, 157);
-    EXPECT_EQ(match.fallGauge, 0);
     EXPECT_EQ(match.pieceY, 12) << "the square stops on the block in row 15";
-    EXPECT_TRUE(match.dropped);
     for (auto [c, r] : PieceCells()) EXPECT_EQ(match.well[r][c], CellEmpty) << "left erased";
     StampPiece();
     EXPECT_TRUE(match.lockPending);
     EXPECT_EQ(match.well[14][5], 7);
 }
 
-TEST_F(MovementTest, ForcedDropEarnsNoBonusAndLeavesTheGauge) {
-    Place(6, 0, 4, 0);
-    match.fallGauge = 257;
-    match.dropBonus = 99;
-    HardDrop(false);
-    EXPECT_EQ(match.dropBonus, 0);
-    EXPECT_EQ(match.fallGauge, 257);
-    EXPECT_EQ(match.pieceY, 18);
-}
-
-TEST_F(MovementTest, FromLevelTwentyFiveAnEarlyHardDropIsRefused) {
-    match.level = 25;
-    Place(6, 0, 4, 0);
-    match.fallGauge = 49;
-    match.dropBonus = 3;
-    HardDrop(true);
-    EXPECT_FALSE(match.dropped);
-    EXPECT_EQ(match.pieceY, 0);
-    EXPECT_EQ(match.dropBonus, 3);
-    EXPECT_EQ(match.fallGauge, 49);
-    match.fallGauge = 50;
-    HardDrop(true);
-    EXPECT_TRUE(match.dropped);
-    EXPECT_EQ(match.dropBonus, 207);
-    match.level = 24;
-    match.dropped = false;
-    Place(6, 0, 4, 0);
-    match.fallGauge = 10;
-    HardDrop(true);
-    EXPECT_TRUE(match.dropped) << "below level 25 any gauge value drops";
-}
-
-// ---- sideways moves ----
-
-class SidewaysTest : public MatchTest {
-protected:
-    // Holds right for `frames` frames with the square starting in column 1 and
-    // returns the frames (counted from 1) on which it moved.
-    std::vector<int> MovesWhileHoldingRight(int frames) {
-        Place(6, 0, 0, 5);
+TEST_F(MovementTest, SidewaysRepeatTimingForEverySensitivity) {
+    struct {
+        int sensitivity, repeatBefore;
+        bool latched;  // a lock happened while the direction was held
+        std::vector<int> frames;  // frames of the hold (from 1) on which the piece moves
+    } const cases[] = {
+        {3, 3, false, {1, 4, 7, 10, 13, 16}},
+        {4, 4, false, {1, 5, 9, 13, 17}},
+        {5, 5, false, {1, 6, 11, 16}},
+        {5, 1, false, {5, 10, 15}},
+        {6, 0, false, {1, 14, 15, 16, 17, 18}},
+        {4, 10, true, {}},
+        {6, 0, true, {14, 15, 16, 17, 18}},
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(testing::Message() << "sensitivity " << k.sensitivity << " repeat "
+                                        << k.repeatBefore << " latched " << k.latched);
+        InputFrame({});
+        gameSettings.MoveSensitivity = k.sensitivity;
+        match.input.moveRepeat = k.repeatBefore;
+        match.moveLatch = k.latched;
+        Place(6, 0, 1, 5);
         std::vector<int> moved;
-        for (int f = 1; f <= frames; ++f) {
+        for (int f = 1; f <= 18; ++f) {
             const int before = match.pieceX;
             InputFrame({key::kRight});
             if (match.pieceX != before) moved.push_back(f);
         }
-        return moved;
-    }
-};
-
-TEST_F(SidewaysTest, SensitivityThreeToFiveMovesEverySFrames) {
-    for (int s = 3; s <= 5; ++s) {
-        gameSettings.MoveSensitivity = s;
-        match.input.moveRepeat = s;  // reached before the press
-        match.input.moveHeld = 0;
-        std::vector<int> expected;
-        for (int f = 1; f <= 18; f += s) expected.push_back(f);
-        EXPECT_EQ(MovesWhileHoldingRight(18), expected) << "sensitivity " << s;
+        EXPECT_EQ(moved, k.frames);
         InputFrame({});
+        EXPECT_FALSE(match.moveLatch);
+        EXPECT_EQ(match.input.moveHeld, 0);
+        const int before = match.pieceX;
+        match.input.moveRepeat = k.sensitivity;
+        InputFrame({key::kLeft});
+        EXPECT_EQ(match.pieceX, before - 1) << "a new press moves at once";
     }
 }
 
-TEST_F(SidewaysTest, SensitivityFourMovesOnFramesOneFiveNine) {
-    gameSettings.MoveSensitivity = 4;
-    match.input.moveRepeat = 4;
-    EXPECT_EQ(MovesWhileHoldingRight(12), (std::vector<int>{1, 5, 9}));
-}
-
-TEST_F(SidewaysTest, APressSoonAfterTheLastMoveWaitsForTheRepeatCount) {
-    gameSettings.MoveSensitivity = 5;
-    match.input.moveRepeat = 1;
-    EXPECT_EQ(MovesWhileHoldingRight(8), (std::vector<int>{5}));
-}
-
-TEST_F(SidewaysTest, SensitivitySixMovesOncePerPressThenEveryFrameFromTheFourteenth) {
-    gameSettings.MoveSensitivity = 6;
-    EXPECT_EQ(MovesWhileHoldingRight(18), (std::vector<int>{1, 14, 15, 16, 17, 18}));
-    InputFrame({});
-    EXPECT_FALSE(match.moveLatch);
-    EXPECT_EQ(match.input.moveHeld, 0);
-    const int before = match.pieceX;
-    InputFrame({key::kLeft});
-    EXPECT_EQ(match.pieceX, before - 1) << "a new press moves at once";
-}
-
-TEST_F(SidewaysTest, AfterALockAHeldDirectionWaitsForARelease) {
-    gameSettings.MoveSensitivity = 4;
-    match.input.moveRepeat = 10;
-    match.moveLatch = true;
-    EXPECT_TRUE(MovesWhileHoldingRight(10).empty());
-    InputFrame({});
-    const int before = match.pieceX;
-    InputFrame({key::kRight});
-    EXPECT_EQ(match.pieceX, before + 1);
-}
-
-TEST_F(SidewaysTest, ABlockedMoveLeavesThePieceAndReportsIt) {
+TEST_F(MovementTest, BlockedMovesAndSoftDropNeverLock) {
     Place(6, 0, 0, 5);  // square in columns 1 and 2
     EXPECT_TRUE(MovePiece(kDirLeft));
     EXPECT_EQ(match.pieceX, 0);
@@ -301,48 +183,35 @@ TEST_F(SidewaysTest, ABlockedMoveLeavesThePieceAndReportsIt) {
     EXPECT_EQ(match.pieceX, 1);
     EXPECT_TRUE(MovePiece(kDirUp)) << "up moves nothing";
     EXPECT_EQ(match.pieceY, 5);
-    EXPECT_FALSE(match.dropped);
-    EXPECT_FALSE(match.lockPending);
-}
-
-TEST_F(SidewaysTest, SoftDropMovesDownEveryFrameAndNeverLocks) {
-    Place(6, 0, 4, 10);
-    match.fallTimerRestart = true;
-    script::ReleaseAllKeys();
     script::SetKey(key::kDown, true);
     for (int f = 0; f < 200; ++f) {
         script::AdvanceMs(rules::FrameBudgetMs(f));
         rules::StepRules();
         ASSERT_TRUE(rules::EndFrame(nullptr));
-        ASSERT_FALSE(match.lockPending) << "frame " << f;
-        ASSERT_FALSE(match.dropped) << "frame " << f;
+        ASSERT_FALSE(match.lockPending || match.dropped) << "frame " << f;
+        if (f == 4) {
+            EXPECT_EQ(match.pieceY, 10) << "one row every frame, before gravity";
+        }
     }
-    EXPECT_EQ(match.pieceY, 18) << "resting on the floor";
-    EXPECT_EQ(Row(20), "#....77....#");
+    EXPECT_EQ(Row(20), "#.77.......#");
 }
-
-// ---- landing point ----
 
 TEST_F(MovementTest, TheLandingPointIsTheLowestRowStraightBelow) {
     Place(1, 0, 4, 2);  // "XXX." over "X...": columns 4..6
     match.well[15][6] = CellGarbage;
     FillRow(20, CellGarbage, {2});
     ComputeGhost();
-    int blocks = 0;
+    // Column 6 is blocked at row 15, so the box stops at row 13.
+    const Cells expected = {{4, 14}, {5, 14}, {6, 14}, {4, 15}};
+    Cells ghost;
     for (int r = 0; r < kWellRows; ++r) {
         for (int c = 0; c < kWellColumns; ++c) {
-            const int32_t v = match.ghostWell[r][c];
-            if (v == 0) continue;
-            EXPECT_EQ(v, 2);
-            ++blocks;
+            if (match.ghostWell[r][c] == 0) continue;
+            EXPECT_EQ(match.ghostWell[r][c], 2);
+            ghost.emplace_back(c, r);
         }
     }
-    EXPECT_EQ(blocks, 4);
-    // Column 6 is blocked at row 15, so the box stops at row 13: blocks in row 14
-    // (columns 4..6) and row 15 column 4.
-    EXPECT_EQ(match.ghostWell[14][4], 2);
-    EXPECT_EQ(match.ghostWell[14][6], 2);
-    EXPECT_EQ(match.ghostWell[15][4], 2);
+    EXPECT_EQ(ghost, expected);
     EXPECT_EQ(match.well[14][4], CellEmpty) << "the well itself is not touched";
 }
 

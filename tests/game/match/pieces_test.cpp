@@ -1,10 +1,5 @@
-// pieces_test.cpp - the shapes of every kind in every rotation, the spawn place, and
-// the mapping of pad bits to directions.
-#include <gtest/gtest.h>
-
-#include "game/match/match_state.h"
-#include "game/match/movement.h"
-#include "game/match/pieces.h"
+// pieces_test.cpp - the shapes of every kind in every rotation, the spawn place, the
+// mapping of pad bits to directions, the next queue and the hold slot.
 #include "game/match/queue.h"
 #include "tests/game/match/match_fixture.h"
 
@@ -24,122 +19,135 @@ const char* const kExpected[7][4] = {
 };
 // clang-format on
 
-bool ExpectedBlock(int kind, int rotation, int boxRow, int boxColumn) {
-    return kExpected[kind][boxRow][rotation * 5 + boxColumn] == 'X';
-}
-
-// The well around the box as the same kind of text, read from the stamped well.
-void ExpectBoxMatches(int kind, int rotation, int left, int top) {
+// Stamps the falling piece and compares the well around its box with the card.
+void ExpectStampedShape(int kind, int rotation) {
+    SCOPED_TRACE(testing::Message() << "kind " << kind << " rotation " << rotation);
+    StampPiece();
     for (int r = 0; r < kBoxSize; ++r) {
         for (int c = 0; c < kBoxSize; ++c) {
-            const int32_t cell = match.well[top + r][left + c];
-            if (ExpectedBlock(kind, rotation, r, c)) {
-                EXPECT_EQ(cell, kind + 1)
-                    << "kind " << kind << " rotation " << rotation << " box cell " << c << "," << r;
-            } else {
-                EXPECT_EQ(cell, CellEmpty)
-                    << "kind " << kind << " rotation " << rotation << " box cell " << c << "," << r;
-            }
+            const bool block = kExpected[kind][r][rotation * 5 + c] == 'X';
+            EXPECT_EQ(match.well[match.pieceY + r][match.pieceX + c], block ? kind + 1 : 0)
+                << "box cell " << c << "," << r;
         }
     }
+    ErasePiece();
 }
 
 class PiecesTest : public MatchTest {};
 
-TEST_F(PiecesTest, EveryKindSpawnsFlatInColumnsFourToSevenRowsOneAndTwo) {
+TEST_F(PiecesTest, EveryKindSpawnsFlatAtColumnFourRowZero) {
     for (int kind = 0; kind < kKindCount; ++kind) {
-        InitRound(0);
         match.nextKinds[0] = kind;
-        match.nextKinds[1] = (kind + 1) % kKindCount;
         SpawnPiece();
-        EXPECT_EQ(match.pieceKind, kind);
-        EXPECT_EQ(match.rotation, 0);
-        EXPECT_EQ(match.pieceX, 4);
-        EXPECT_EQ(match.pieceY, 0);
-        StampPiece();
-        ExpectBoxMatches(kind, 0, 4, 0);
-        for (auto [c, r] : PieceCells()) {
-            EXPECT_GE(c, 4);
-            EXPECT_LE(c, 7);
-            EXPECT_TRUE(r == 1 || r == 2) << "kind " << kind << " row " << r;
-        }
+        EXPECT_EQ(Piece(), (Ints{kind, 0, 4, 0}));
+        ExpectStampedShape(kind, 0);
+        for (auto [c, r] : PieceCells()) EXPECT_TRUE(c >= 4 && c <= 7 && (r == 1 || r == 2));
     }
 }
 
-TEST_F(PiecesTest, RotatingForwardWalksThroughTheTableInOrder) {
+TEST_F(PiecesTest, RotationWalksThroughTheTableBothWays) {
+    const int buttons[8] = {0x10, 0x10, 0x10, 0x10, 0x20, 0x20, 0x20, 0x20};
+    const int expected[8] = {1, 2, 3, 0, 3, 2, 1, 0};
     for (int kind = 0; kind < kKindCount; ++kind) {
-        InitRound(0);
         Place(kind, 0, 4, 6);
-        for (int turn = 1; turn <= 4; ++turn) {
-            RotatePiece(kButtonRotateNext);
-            EXPECT_EQ(match.rotation, turn % 4);
-            EXPECT_EQ(match.pieceX, 4) << "an open well needs no kick";
-            EXPECT_EQ(match.pieceY, 6);
-            StampPiece();
-            ExpectBoxMatches(kind, turn % 4, 4, 6);
-            ErasePiece();
+        for (int i = 0; i < 8; ++i) {
+            RotatePiece(buttons[i]);
+            // An open well needs no kick.
+            ASSERT_EQ(Piece(), (Ints{kind, expected[i], 4, 6})) << "turn " << i;
+            ExpectStampedShape(kind, expected[i]);
         }
     }
 }
 
-TEST_F(PiecesTest, RotatingBackwardWalksThroughTheTableInReverse) {
-    for (int kind = 0; kind < kKindCount; ++kind) {
-        InitRound(0);
-        Place(kind, 0, 4, 6);
-        const int order[4] = {3, 2, 1, 0};
-        for (int rotation : order) {
-            RotatePiece(kButtonRotatePrevious);
-            EXPECT_EQ(match.rotation, rotation);
-            StampPiece();
-            ExpectBoxMatches(kind, rotation, 4, 6);
-            ErasePiece();
-        }
-    }
-}
-
-TEST_F(PiecesTest, LoadShapeStepsWrapAndUnknownStepsKeepTheRotation) {
+TEST_F(PiecesTest, LoadShapeStepsWrapAndUnknownKindsLoadNothing) {
     PieceMatrix m;
     EXPECT_EQ(LoadShape(m, kShapeNext, 1, 3), 0);
     EXPECT_EQ(LoadShape(m, kShapePrevious, 1, 0), 3);
     EXPECT_EQ(LoadShape(m, kShapeSame, 1, 2), 2);
-    EXPECT_EQ(LoadShape(m, 7, 1, 2), 2);
-    // Kind 1, rotation 2: "..X." over "XXX." in box rows 1 and 2.
-    EXPECT_EQ(m[1][2], 2);
-    EXPECT_EQ(m[2][0], 2);
-    EXPECT_EQ(m[1][0], 0);
-}
-
-TEST_F(PiecesTest, AKindOutsideTheTableLoadsNoBlocks) {
-    PieceMatrix m;
-    memset(m, 0x55, sizeof m);
-    LoadShape(m, kShapeSame, 7, 0);
-    for (auto& row : m) {
-        for (int32_t cell : row) EXPECT_EQ(cell, 0);
-    }
-    LoadShape(m, kShapeSame, -1, 0);
-    for (auto& row : m) {
-        for (int32_t cell : row) EXPECT_EQ(cell, 0);
+    EXPECT_EQ(LoadShape(m, 7, 1, 2), 2) << "any other step keeps the rotation";
+    EXPECT_EQ(m[1][2] * 100 + m[2][0] * 10 + m[1][0], 220) << "kind 1, rotation 2";
+    for (int kind : {7, -1}) {
+        memset(m, 0x55, sizeof m);
+        LoadShape(m, kShapeSame, kind, 0);
+        for (auto& row : m) {
+            for (int32_t cell : row) EXPECT_EQ(cell, 0) << "kind " << kind;
+        }
     }
 }
 
-TEST(MapDirectionTest, PlainDirectionBitsPassThrough) {
-    EXPECT_EQ(MapDirection(0x1), 1);
-    EXPECT_EQ(MapDirection(0x2), 2);
-    EXPECT_EQ(MapDirection(0x4), 4);
-    EXPECT_EQ(MapDirection(0x8), 8);
-    EXPECT_EQ(MapDirection(0x3), 3) << "down with left is a code that moves nothing";
-    EXPECT_EQ(MapDirection(0x2 | 0x40), 2) << "buttons do not disturb the direction";
+TEST(MapDirectionTest, DirectionBitsPassAndPadButtonsThirteenToSixteenMap) {
+    // {pad bits, direction}: the low four bits as they are (down with left is a code
+    // that moves nothing; buttons do not disturb it), then pad buttons 13..16, which
+    // win over the direction bits, with other combinations returned unchanged.
+    const int cases[][2] = {{0x1, 1},     {0x2, 2},     {0x4, 4},     {0x8, 8},
+                            {0x3, 3},     {0x42, 2},    {0x10000, 8}, {0x20000, 4},
+                            {0x40000, 1}, {0x60000, 4}, {0x80000, 2}, {0xC0000, 2},
+                            {0x30000, 3}, {0x40002, 1}};
+    for (const auto& k : cases) EXPECT_EQ(MapDirection(k[0]), k[1]) << std::hex << k[0];
 }
 
-TEST(MapDirectionTest, PadButtonsThirteenToSixteenActAsDirections) {
-    EXPECT_EQ(MapDirection(0x10000), 8);
-    EXPECT_EQ(MapDirection(0x20000), 4);
-    EXPECT_EQ(MapDirection(0x40000), 1);
-    EXPECT_EQ(MapDirection(0x60000), 4);
-    EXPECT_EQ(MapDirection(0x80000), 2);
-    EXPECT_EQ(MapDirection(0xC0000), 2);
-    EXPECT_EQ(MapDirection(0x30000), 3) << "other combinations are returned as they are";
-    EXPECT_EQ(MapDirection(0x40000 | 0x2), 1) << "the pad buttons win over the direction bits";
+TEST_F(PiecesTest, ASpawnShiftsTheQueueAndNeverRepeatsANeighbour) {
+    match.nextKinds[2] = 0;
+    match.rotation = 2;
+    SpawnPiece();
+    EXPECT_EQ(Piece(), (Ints{6, 0, 4, 0}));
+    EXPECT_EQ(Queue(), (Ints{-1, 1, 0, match.nextKinds[2]}));
+    EXPECT_NE(match.nextKinds[2], 0);
+    int counts[7] = {};
+    for (int spawn = 0; spawn < 3000; ++spawn) {
+        if (spawn % 3 != 0) script::AdvanceMs(1 + spawn % 23);  // some in the same ms
+        SpawnPiece();
+        ASSERT_NE(match.nextKinds[1], match.nextKinds[2]) << "spawn " << spawn;
+        ASSERT_NE(match.nextKinds[0], match.nextKinds[1]) << "spawn " << spawn;
+        ASSERT_TRUE(match.pieceKind >= 0 && match.pieceKind <= 6);
+        counts[match.pieceKind] += 1;
+    }
+    for (int kind = 0; kind < 7; ++kind) EXPECT_GT(counts[kind], 200) << "kind " << kind;
+}
+
+TEST_F(PiecesTest, TheFirstHoldDrawsANewKindAndLaterHoldsOnlySwap) {
+    match.nextKinds[0] = 1;
+    match.nextKinds[1] = 2;
+    match.nextKinds[2] = 3;
+    Place(5, 2, 7, 9);
+    match.fallGauge = 77;
+    match.landedSoundPlayed = true;
+    HoldPiece();
+    EXPECT_EQ(Piece(), (Ints{1, 0, 4, 0}));
+    EXPECT_EQ(PieceCells(), (Cells{{4, 1}, {5, 1}, {6, 1}, {4, 2}}));
+    EXPECT_EQ(Queue(), (Ints{5, 2, 3, match.nextKinds[2]}));
+    EXPECT_TRUE(match.nextKinds[2] >= 0 && match.nextKinds[2] <= 6);
+    EXPECT_EQ(match.fallGauge, 77) << "the new piece inherits the gauge";
+    EXPECT_TRUE(match.landedSoundPlayed);
+
+    const Ints queue = Queue();
+    match.rotation = LoadShape(match.pieceMatrix, kShapeSame, 1, 3);
+    match.pieceY = 12;
+    HoldPiece();
+    EXPECT_EQ(Piece(), (Ints{5, 0, 4, 0})) << "the first piece comes back";
+    EXPECT_EQ(match.holdKind, 1);
+    EXPECT_EQ(PieceCells(), (Cells{{5, 1}, {6, 1}, {4, 2}, {5, 2}})) << "kind 5 at (4, 0)";
+    HoldPiece();
+    EXPECT_EQ(match.pieceKind, 1);
+    EXPECT_EQ(Queue(), queue) << "the hold is back to 5 and the queue untouched";
+}
+
+TEST_F(PiecesTest, AHoldIntoATakenSpawnPlaceChangesNothing) {
+    match.nextKinds[0] = 1;
+    match.nextKinds[1] = 2;
+    match.nextKinds[2] = 3;
+    Place(5, 2, 7, 9);
+    match.well[1][5] = CellGarbage;  // inside kind 1's rotation-0 cells at (4, 0)
+    const Ints piece = Piece();
+    const Ints queue = Queue();
+    HoldPiece();
+    EXPECT_EQ(Piece(), piece);
+    EXPECT_EQ(Queue(), queue);
+    EXPECT_EQ(match.holdKind, -1);
+    EXPECT_EQ(match.well[1][5], CellGarbage);
+    match.well[1][5] = CellEmpty;
+    HoldPiece();
+    EXPECT_EQ(match.holdKind, 5) << "with the place free the hold works again";
 }
 
 }  // namespace

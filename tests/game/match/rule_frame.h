@@ -72,22 +72,18 @@ inline Target PlanPlacement(uint32_t noise) {
     memcpy(settled, match.well, sizeof settled);
     for (int r = 0; r < kBoxSize; ++r) {
         for (int c = 0; c < kBoxSize; ++c) {
-            const int wr = match.pieceY + r;
-            const int wc = match.pieceX + c;
-            if (match.pieceMatrix[r][c] != 0 && wr >= 0 && wr < kWellRows && wc >= 0 &&
-                wc < kWellColumns) {
-                settled[wr][wc] = CellEmpty;
-            }
+            const int wr = match.pieceY + r, wc = match.pieceX + c;
+            const bool inside = wr >= 0 && wr < kWellRows && wc >= 0 && wc < kWellColumns;
+            if (match.pieceMatrix[r][c] != 0 && inside) settled[wr][wc] = CellEmpty;
         }
     }
     auto fits = [&](const PieceMatrix& m, int x, int y) {
         for (int r = 0; r < kBoxSize; ++r) {
             for (int c = 0; c < kBoxSize; ++c) {
                 if (m[r][c] == 0) continue;
-                if (x + c < 0 || x + c >= kWellColumns || y + r < 0 || y + r >= kWellRows) {
+                if (x + c < 0 || x + c >= kWellColumns || y + r < 0 || y + r >= kWellRows ||
+                    settled[y + r][x + c] != CellEmpty)
                     return false;
-                }
-                if (settled[y + r][x + c] != CellEmpty) return false;
             }
         }
         return true;
@@ -108,25 +104,18 @@ inline Target PlanPlacement(uint32_t noise) {
                     if (m[r][c] != 0) trial[y + r][x + c] = m[r][c];
                 }
             }
-            int full = 0;
-            int holes = 0;
-            int heightSum = 0;
+            int full = 0, holes = 0, heightSum = 0;
             for (int r = 0; r <= kLastPlayRow; ++r) {
-                bool rowFull = true;
-                for (int c = kFirstPlayColumn; c <= kLastPlayColumn; ++c) {
-                    if (trial[r][c] == CellEmpty) rowFull = false;
-                }
-                full += rowFull ? 1 : 0;
+                int blocks = 0;
+                for (int c = kFirstPlayColumn; c <= kLastPlayColumn; ++c) blocks += trial[r][c] > 0;
+                full += blocks == kPlayColumns ? 1 : 0;
             }
             for (int c = kFirstPlayColumn; c <= kLastPlayColumn; ++c) {
                 bool seenBlock = false;
                 for (int r = 0; r <= kLastPlayRow; ++r) {
-                    if (trial[r][c] != CellEmpty) {
-                        if (!seenBlock) heightSum += kPlayRows - r;
-                        seenBlock = true;
-                    } else if (seenBlock) {
-                        holes += 1;
-                    }
+                    if (trial[r][c] != CellEmpty && !seenBlock) heightSum += kPlayRows - r;
+                    holes += trial[r][c] == CellEmpty && seenBlock ? 1 : 0;
+                    seenBlock |= trial[r][c] != CellEmpty;
                 }
             }
             const int64_t score = 80LL * full - 35LL * holes - 5LL * heightSum + 10LL * y +

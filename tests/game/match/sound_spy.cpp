@@ -5,21 +5,21 @@
 // The sound operations are C++ functions, so their wrapped names are the mangled ones.
 #include "tests/game/match/sound_spy.h"
 
-namespace {
+namespace spy {
 
-struct SpyRecord {
-    int effects[32];
-    int voices;
-    int bgms;
-    int lastBgm;
-    int vibrationStarts;
-    int lastPower;
-    int vibrationStops;
-};
+Record calls = {{}, 0, 0, -2, 0, 0, 0};
 
-SpyRecord g_spy = {{}, 0, 0, -2, 0, 0, 0};
+void Reset() {
+    calls = Record{{}, 0, 0, -2, 0, 0, 0};
+}
 
-}  // namespace
+int TotalEffects() {
+    int total = 0;
+    for (int n : calls.effects) total += n;
+    return total;
+}
+
+}  // namespace spy
 
 extern "C" {
 void __real__Z15PlaySoundEffecti(int n);
@@ -29,61 +29,27 @@ int __real_StartPadVibration(int pad, int power, int timeMs);
 int __real_StopPadVibration(int pad);
 
 void __wrap__Z15PlaySoundEffecti(int n) {
-    if (n >= 0 && n < 32) g_spy.effects[n] += 1;
+    if (n >= 0 && n < 32) spy::calls.effects[n] += 1;
     __real__Z15PlaySoundEffecti(n);
 }
 void __wrap__Z9PlayVoicei(int n) {
-    g_spy.voices += 1;
+    spy::calls.voices += 1;
     __real__Z9PlayVoicei(n);
 }
 void __wrap__Z7PlayBgmi(int n) {
-    g_spy.bgms += 1;
-    g_spy.lastBgm = n;
+    spy::calls.bgms += 1;
+    spy::calls.lastBgm = n;
     __real__Z7PlayBgmi(n);
 }
 int __wrap_StartPadVibration(int pad, int power, int timeMs) {
     if (power > 0) {
-        g_spy.vibrationStarts += 1;
-        g_spy.lastPower = power;
+        spy::calls.vibrationStarts += 1;
+        spy::calls.lastPower = power;
     }
     return __real_StartPadVibration(pad, power, timeMs);
 }
 int __wrap_StopPadVibration(int pad) {
-    g_spy.vibrationStops += 1;
+    spy::calls.vibrationStops += 1;
     return __real_StopPadVibration(pad);
 }
 }
-
-namespace spy {
-
-void Reset() {
-    g_spy = SpyRecord{{}, 0, 0, -2, 0, 0, 0};
-}
-int EffectCount(int effect) {
-    return effect >= 0 && effect < 32 ? g_spy.effects[effect] : 0;
-}
-int TotalEffects() {
-    int total = 0;
-    for (int n : g_spy.effects) total += n;
-    return total;
-}
-int VoiceCount() {
-    return g_spy.voices;
-}
-int BgmCount() {
-    return g_spy.bgms;
-}
-int LastBgm() {
-    return g_spy.lastBgm;
-}
-int VibrationStarts() {
-    return g_spy.vibrationStarts;
-}
-int LastVibrationPower() {
-    return g_spy.lastPower;
-}
-int VibrationStops() {
-    return g_spy.vibrationStops;
-}
-
-}  // namespace spy

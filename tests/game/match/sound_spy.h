@@ -6,15 +6,19 @@
 
 namespace spy {
 
+struct Record {
+    int effects[32];      // PlaySoundEffect calls by effect number
+    int voices;           // PlayVoice calls
+    int bgms;             // PlayBgm calls
+    int lastBgm;          // -2 when none
+    int vibrationStarts;  // StartPadVibration calls with a power above 0
+    int lastPower;
+    int vibrationStops;  // StopPadVibration calls
+};
+
+extern Record calls;
 void Reset();
-int EffectCount(int effect);  // PlaySoundEffect calls with this effect since Reset
 int TotalEffects();
-int VoiceCount();
-int BgmCount();
-int LastBgm();          // -2 when none
-int VibrationStarts();  // StartPadVibration calls with a power above 0
-int LastVibrationPower();
-int VibrationStops();  // StopPadVibration calls
 
 }  // namespace spy
 
