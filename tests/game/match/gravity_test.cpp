@@ -8,6 +8,15 @@ namespace {
 
 class GravityTest : public MatchTest {};
 
+// Frames of 17 ms in which gravity moves the piece, which is stamped as each frame does.
+void FallFrames(int frames) {
+    for (int f = 0; f < frames; ++f) {
+        script::AdvanceMs(17);
+        ApplyGravity();
+        StampPiece();
+    }
+}
+
 // Frames of the gauge from a reset until the square at the spawn place is dropped.
 int FramesUntilForcedDrop(int level) {
     MatchTest::Place(6, 0, 4, 0);
@@ -31,9 +40,7 @@ TEST_F(GravityTest, GaugeFramesUntilTheForcedDropFollowTheLevelTable) {
 }
 
 TEST_F(GravityTest, TheForcedDropWarnsOnceAndEndsWithAResetArmedGaugeAndNoBonus) {
-    match.dropBonus = 120;
-    match.level = 10;
-    match.gaugeReset = true;
+    match.dropBonus = 120, match.level = 10, match.gaugeReset = true;
     for (int frame = 1; frame <= 200; ++frame) UpdateFallGauge();
     EXPECT_EQ(match.fallGauge, 200);
     EXPECT_EQ(spy::calls.effects[kEffectWarning], 0);
@@ -48,35 +55,16 @@ TEST_F(GravityTest, TheForcedDropWarnsOnceAndEndsWithAResetArmedGaugeAndNoBonus)
     EXPECT_EQ(match.fallGauge, 1) << "emptied and one step in the next frame";
 }
 
-TEST_F(GravityTest, ARestingPieceIsDroppedByTheGaugeAndLockedAfterTheFrame) {
-    Place(6, 0, 4, 18);
-    int lockedAfter = 0;
-    for (int frame = 1; frame <= 600 && lockedAfter == 0; ++frame) {
-        script::AdvanceMs(rules::FrameBudgetMs(frame));
-        rules::StepRules();
-        bool locked = false;
-        ASSERT_TRUE(rules::EndFrame(&locked));
-        if (locked) lockedAfter = frame;
-    }
-    EXPECT_EQ(lockedAfter, 514);
-    EXPECT_EQ(Row(20), "#....77....#");
-    EXPECT_EQ(spy::calls.effects[kEffectBlockLanding], 1);
-}
-
 TEST_F(GravityTest, AtLevelOneThePieceFallsWhenMoreThan190MsHavePassed) {
     Place(6, 0, 4, 0);
-    ApplyGravity();  // takes the reference time
-    script::AdvanceMs(190);
-    ApplyGravity();
-    EXPECT_EQ(match.pieceY, 0);
-    script::AdvanceMs(1);
-    ApplyGravity();
-    EXPECT_EQ(match.pieceY, 1);
-    ApplyGravity();  // the next interval starts here
-    EXPECT_EQ(match.pieceY, 1);
-    script::AdvanceMs(191);
-    ApplyGravity();
-    EXPECT_EQ(match.pieceY, 2);
+    // {ms passed, row after}: the first call takes the reference time, and each fall
+    // starts the next interval.
+    const int steps[][2] = {{0, 0}, {190, 0}, {1, 1}, {0, 1}, {191, 2}};
+    for (const auto& k : steps) {
+        script::AdvanceMs(k[0]);
+        ApplyGravity();
+        EXPECT_EQ(match.pieceY, k[1]) << "after " << k[0] << " ms";
+    }
 }
 
 TEST_F(GravityTest, RowsFallenInSeventeenMsFramesByLevel) {
@@ -87,11 +75,7 @@ TEST_F(GravityTest, RowsFallenInSeventeenMsFramesByLevel) {
         Place(6, 0, 4, 0);
         match.level = k[0];
         match.fallTimerRestart = true;
-        for (int f = 0; f < k[1]; ++f) {
-            script::AdvanceMs(17);
-            ApplyGravity();
-            StampPiece();
-        }
+        FallFrames(k[1]);
         ErasePiece();
         EXPECT_EQ(match.pieceY, k[2]) << "level " << k[0] << ", " << k[1] << " frames";
     }
@@ -100,28 +84,20 @@ TEST_F(GravityTest, RowsFallenInSeventeenMsFramesByLevel) {
 TEST_F(GravityTest, ABlockedOrDroppedPieceDoesNotFallAndIsNeverLockedByGravity) {
     Place(6, 0, 4, 18);
     match.level = 21;
-    for (int f = 0; f < 30; ++f) {
-        script::AdvanceMs(17);
-        ApplyGravity();
-        StampPiece();
-    }
+    FallFrames(30);
     EXPECT_EQ(match.pieceY, 18);
     EXPECT_EQ(spy::calls.effects[kEffectBlockLanding2], 1) << "the landing sounds once";
     EXPECT_FALSE(match.lockPending || match.dropped);
     Place(6, 0, 4, 5);
     match.dropped = true;
-    for (int f = 0; f < 2; ++f) {
-        script::AdvanceMs(17);
-        ApplyGravity();
-    }
+    for (int f = 0; f < 2; ++f) script::AdvanceMs(17), ApplyGravity();
     EXPECT_EQ(match.pieceY, 5);
     EXPECT_FALSE(match.fallStep);
 }
 
 TEST_F(GravityTest, InstantGravityReachesTheLandingRowInOneFrame) {
     Place(3, 0, 4, 0);
-    match.level = 25;
-    match.fallGauge = 30;
+    match.level = 25, match.fallGauge = 30;
     match.well[12][5] = CellGarbage;
     ApplyInstantGravity();
     EXPECT_EQ(match.pieceY, 9) << "box row 2 sits on the block in row 12";

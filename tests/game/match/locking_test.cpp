@@ -27,34 +27,34 @@ TEST_F(LockingTest, SeparateFullRowsGoInOneLockAndWallsNeverCount) {
     EXPECT_EQ(Row(18), "#...6......#");
     for (int r = 0; r <= 17; ++r) EXPECT_EQ(Row(r), "#..........#") << "row " << r;
     EXPECT_EQ(Row(21), "############");
-    EXPECT_EQ(match.combo, 1);
-    EXPECT_TRUE(match.comboActive);
+    EXPECT_TRUE(match.combo == 1 && match.comboActive);
 }
 
 TEST_F(LockingTest, PointsLinesAndSoundsOfAClear) {
+    const int kMaxCombo = 2000000000;
     struct {
-        int level, comboBefore, clearMode, rows;
+        int level, comboBefore, clearMode, rows, scoreBefore, linesBefore;
         int score, lines, sound;  // sound -1: none
     } const cases[] = {
-        {1, 0, 0, 1, 120, 1, kEffectDeleteLine},  // 100 + 20 x 1 x 1
-        {10, 1, 0, 4, 10000 + 100 * 400, 4, kEffectQuartet},
-        {3, 0, 0, 2, 500 + 5 * 60, 2, kEffectDeleteLine},
-        {3, 0, 0, 3, 2000 + 20 * 60, 3, kEffectDeleteLine},
-        {1, 0, 0, 0, 0, 0, -1},
-        {5, 0, 1, 4, 10000 + 100 * 100, 5, kEffectQuartet},  // clear round, combo 1: +1
-        {5, 1, 1, 4, 10000 + 100 * 200, 7, kEffectQuartet},  // combo 2: +3
-        {5, 2, 1, 4, 10000 + 100 * 300, 8, kEffectQuartet},  // combo 3: +4
-        {5, 2, 1, 3, 2000 + 20 * 300, 3, kEffectDeleteLine},  // only quads count extra
-        {5, 2, 0, 4, 10000 + 100 * 300, 4, kEffectQuartet},   // not outside a clear round
+        {1, 0, 0, 1, 0, 0, 120, 1, kEffectDeleteLine},  // 100 + 20 x 1 x 1
+        {10, 1, 0, 4, 0, 0, 10000 + 100 * 400, 4, kEffectQuartet},
+        {3, 0, 0, 2, 0, 0, 500 + 5 * 60, 2, kEffectDeleteLine},
+        {3, 0, 0, 3, 0, 0, 2000 + 20 * 60, 3, kEffectDeleteLine},
+        {1, 0, 0, 0, 0, 0, 0, 0, -1},
+        {5, 0, 1, 4, 0, 0, 10000 + 100 * 100, 5, kEffectQuartet},  // clear round, combo 1: +1
+        {5, 1, 1, 4, 0, 0, 10000 + 100 * 200, 7, kEffectQuartet},  // combo 2: +3
+        {5, 2, 1, 4, 0, 0, 10000 + 100 * 300, 8, kEffectQuartet},  // combo 3: +4
+        {5, 2, 1, 3, 0, 0, 2000 + 20 * 300, 3, kEffectDeleteLine},  // only quads count extra
+        {5, 2, 0, 4, 0, 0, 10000 + 100 * 300, 4, kEffectQuartet},   // not outside a clear round
+        {30, kMaxCombo, 0, 4, 0, 0, 9999999, 4, kEffectQuartet},    // no overflow, clamped
+        {30, 0, 0, 4, 9999999, 998, 9999999, 999, kEffectQuartet},
     };
     for (const auto& k : cases) {
-        SCOPED_TRACE(testing::Message() << "level " << k.level << " combo " << k.comboBefore
-                                        << " clear round " << k.clearMode << " rows " << k.rows);
+        SCOPED_TRACE(testing::Message() << "case " << &k - cases);
         InitRound(0);
         spy::Reset();
-        match.level = k.level;
-        match.combo = k.comboBefore;
-        match.clearMode = k.clearMode;
+        match.level = k.level, match.combo = k.comboBefore, match.clearMode = k.clearMode;
+        match.score = k.scoreBefore, match.lines = k.linesBefore;
         for (int r = 0; r < k.rows; ++r) FillRow(20 - r, 4);
         EXPECT_EQ(ClearLines(), k.rows);
         EXPECT_EQ(match.combo, k.comboBefore + (k.rows > 0 ? 1 : 0));
@@ -65,28 +65,13 @@ TEST_F(LockingTest, PointsLinesAndSoundsOfAClear) {
     }
 }
 
-TEST_F(LockingTest, ScoreAndLinesStopAtTheirLimitsEvenForHugeCombos) {
-    match.level = 30;
-    match.combo = 2000000000;
-    AddScoreForLines(4);
-    EXPECT_EQ(match.score, 9999999);
-    match.lines = 998;
-    match.combo = 1;
-    AddScoreForLines(4);
-    EXPECT_EQ(match.lines, 999);
-    EXPECT_EQ(match.score, 9999999);
-}
-
 TEST_F(LockingTest, TheLockScoresTheDropAndSpawnsTheNextPiece) {
-    match.level = 7;
-    match.dropBonus = 250;
-    match.lockPending = true;
-    match.landedSoundPlayed = true;
+    match.level = 7, match.dropBonus = 250;
+    match.lockPending = match.landedSoundPlayed = true;
     Place(3, 0, 4, 18);
     LockPiece();
     EXPECT_EQ(match.score, 175);
     EXPECT_EQ(Piece(), (Ints{6, 0, 4, 0}));
-    EXPECT_EQ(match.nextKinds[0], 1);
     EXPECT_FALSE(match.lockPending || match.landedSoundPlayed);
     EXPECT_TRUE(match.moveLatch);
     EXPECT_EQ(spy::calls.effects[kEffectBlockLanding], 1);
@@ -96,22 +81,22 @@ TEST_F(LockingTest, TheLockScoresTheDropAndSpawnsTheNextPiece) {
     EXPECT_EQ(match.score, 175) << "a forced drop earns nothing";
 }
 
-TEST_F(LockingTest, TheComboWindowLasts257FramesAndEachRowGivesBackSixty) {
+TEST_F(LockingTest, TheComboWindowLasts257FramesAndMaxComboIsTakenWhenItCloses) {
     FillRow(20, 4);
     ClearLines();
     for (int f = 1; f <= 256; ++f) {
         UpdateComboBar();
         ASSERT_TRUE(match.comboActive) << "frame " << f;
         ASSERT_EQ(match.comboBarValue, f);
+        ASSERT_EQ(match.maxCombo, 0) << "still open";
     }
     UpdateComboBar();
     EXPECT_FALSE(match.comboActive);
     EXPECT_EQ(match.combo + match.comboBarValue, 0);
     EXPECT_EQ(match.maxCombo, 1);
 
-    match.comboActive = true;
-    match.combo = 1;
-    match.comboBarValue = 200;
+    // Each row cleared gives sixty frames back, never below zero.
+    match.comboActive = true, match.combo = 1, match.comboBarValue = 200;
     FillRow(19, 4);
     FillRow(20, 4);
     ClearLines();
@@ -119,22 +104,13 @@ TEST_F(LockingTest, TheComboWindowLasts257FramesAndEachRowGivesBackSixty) {
     FillRow(20, 4);
     FillRow(19, 4);
     ClearLines();
-    EXPECT_EQ(match.comboBarValue, 0) << "never below zero";
+    EXPECT_EQ(match.comboBarValue, 0);
     EXPECT_EQ(match.combo, 3);
-}
-
-TEST_F(LockingTest, MaxComboIsTakenOnlyWhenTheWindowCloses) {
-    match.maxCombo = 1;
-    match.comboActive = true;
-    match.combo = 3;
-    match.comboBarValue = 250;
-    for (int f = 0; f < 6; ++f) UpdateComboBar();
-    EXPECT_EQ(match.maxCombo, 1) << "still open";
+    for (int f = 0; f < 256; ++f) UpdateComboBar();
+    EXPECT_EQ(match.maxCombo, 1);
     UpdateComboBar();
     EXPECT_EQ(match.maxCombo, 3);
-    match.comboActive = true;
-    match.combo = 2;
-    match.comboBarValue = 256;
+    match.comboActive = true, match.combo = 2, match.comboBarValue = 256;
     UpdateComboBar();
     EXPECT_EQ(match.maxCombo, 3) << "a smaller combo does not lower it";
 }
@@ -167,19 +143,14 @@ TEST_F(LockingTest, EachDifficultyClimbsToItsCap) {
 
 TEST_F(LockingTest, ALevelNeedsTenLinesPerLevelAndNetworkRoundsStay) {
     gameSettings.Difficulty = 3;
-    match.level = 4;
-    match.lines = 39;
-    CheckLevelUp();
-    EXPECT_EQ(match.level, 4);
-    match.lines = 40;
-    CheckLevelUp();
-    CheckLevelUp();
-    EXPECT_EQ(match.level, 5);
-    match.netMode = 1;
-    match.level = 10;
-    match.lines = 500;
-    CheckLevelUp();
-    EXPECT_EQ(match.level, 10);
+    // {network, level, lines, level after two checks}
+    const int cases[][4] = {{0, 4, 39, 4}, {0, 4, 40, 5}, {1, 10, 500, 10}};
+    for (const auto& k : cases) {
+        match.netMode = k[0], match.level = k[1], match.lines = k[2];
+        CheckLevelUp();
+        CheckLevelUp();
+        EXPECT_EQ(match.level, k[3]) << "level " << k[1] << ", " << k[2] << " lines";
+    }
 }
 
 TEST_F(LockingTest, LevelMusicChangesOnlyOncePerProgramRun) {

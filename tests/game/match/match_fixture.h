@@ -20,13 +20,10 @@
 #include "tests/support/scripted.h"
 #include "tests/support/temp_dir.h"
 
-// Key codes the pad bits are read from.
+// Key codes the pad bits are read from: the arrows, Z and X rotate to the next and the
+// previous shape, C hard-drops and A holds.
 namespace key {
-constexpr int kUp = 200, kLeft = 203, kRight = 205, kDown = 208;
-constexpr int kZ = 44;  // rotate to the next shape
-constexpr int kX = 45;  // rotate to the previous shape
-constexpr int kC = 46;  // hard drop
-constexpr int kA = 30;  // hold
+constexpr int kUp = 200, kLeft = 203, kRight = 205, kDown = 208, kZ = 44, kX = 45, kC = 46, kA = 30;
 }  // namespace key
 
 using Cells = std::vector<std::pair<int, int>>;
@@ -42,13 +39,17 @@ protected:
         match = MatchState{};
         gameSettings = kDefaultGameSettings;
         InitRound(0);
-        match.nextKinds[0] = 6;  // a known queue: the square comes next
-        match.nextKinds[1] = 1;
-        match.nextKinds[2] = 2;
+        SetQueue(6, 1, 2);  // a known queue: the square comes next
     }
     void TearDown() override { script::ReleaseAllKeys(); }
 
 public:
+    static void SetQueue(int first, int second, int third) {
+        match.nextKinds[0] = first;
+        match.nextKinds[1] = second;
+        match.nextKinds[2] = third;
+    }
+
     // Puts a piece of `kind` in `rotation` with its box at (x, y), not stamped.
     static void Place(int kind, int rotation, int x, int y) {
         match.pieceKind = kind;
@@ -90,12 +91,14 @@ public:
         return {match.holdKind, match.nextKinds[0], match.nextKinds[1], match.nextKinds[2]};
     }
 
-    // Holds exactly the given keys for one frame of input (the clock moves on first).
-    static void InputFrame(std::initializer_list<int> keys) {
-        script::ReleaseAllKeys();
-        for (int k : keys) script::SetKey(k, true);
-        script::AdvanceMs(17);
-        ReadPlayInput();
+    // Holds exactly the given keys for `frames` frames of input (the clock moves on first).
+    static void InputFrame(std::initializer_list<int> keys, int frames = 1) {
+        for (int f = 0; f < frames; ++f) {
+            script::ReleaseAllKeys();
+            for (int k : keys) script::SetKey(k, true);
+            script::AdvanceMs(17);
+            ReadPlayInput();
+        }
     }
 
 private:

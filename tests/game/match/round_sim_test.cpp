@@ -1,18 +1,63 @@
 // round_sim_test.cpp - whole rounds played by a scripted player through the rule
 // steps in the round loop's order, at every difficulty, checking after every frame
-// that the well and the counters stay what the rules allow, and that a second run
-// with the same clock and input script is identical.
+// that the well and the counters stay what the rules allow, that nothing is
+// allocated, and that a second run with the same clock and input script is identical.
+// Every global operator new of this executable is counted, so it is a test of its own.
+#include <stdlib.h>
+
 #include <algorithm>
+#include <atomic>
+#include <new>
 
 #include "game/match/queue.h"
+#include "media/core/tracked_alloc.h"
 #include "tests/game/match/match_fixture.h"
 #include "tests/game/match/rule_frame.h"
+
+namespace {
+std::atomic<long> g_news{0};
+
+void* CountedNew(size_t size) {
+    g_news.fetch_add(1, std::memory_order_relaxed);
+    if (void* p = malloc(size ? size : 1)) return p;
+    throw std::bad_alloc();
+}
+}  // namespace
+
+// Every form is replaced so that allocation and release always pair malloc and free.
+void* operator new(size_t size) {
+    return CountedNew(size);
+}
+void* operator new[](size_t size) {
+    return CountedNew(size);
+}
+void* operator new(size_t size, const std::nothrow_t&) noexcept {
+    g_news.fetch_add(1, std::memory_order_relaxed);
+    return malloc(size ? size : 1);
+}
+void* operator new[](size_t size, const std::nothrow_t&) noexcept {
+    g_news.fetch_add(1, std::memory_order_relaxed);
+    return malloc(size ? size : 1);
+}
+void operator delete(void* p) noexcept {
+    free(p);
+}
+void operator delete[](void* p) noexcept {
+    free(p);
+}
+void operator delete(void* p, size_t) noexcept {
+    free(p);
+}
+void operator delete[](void* p, size_t) noexcept {
+    free(p);
+}
 
 namespace {
 
 struct SimResult {
     uint64_t hash = 1469598103934665603ull;
     int rounds = 0, locks = 0, clears = 0, highestLevel = 0, holds = 0;
+    long allocations = 0, trackedBlocks = 0;  // after the services have started
 };
 
 void Mix(uint64_t& hash, const void* data, size_t size) {
@@ -106,7 +151,10 @@ SimResult Simulate(int difficulty, uint32_t seed) {
     SimResult result;
     ScriptedPlayer player(seed);
     bool roundRunning = false;
+    long newsBefore = 0;
+    int blocksBefore = 0;
     for (int frame = 0; frame < 20000; ++frame) {
+        if (frame == 300) newsBefore = g_news.load(), blocksBefore = TrackedBlockCount();
         if (!roundRunning) {
             // Round kinds in turn: endless, endless from a high level (to play the fast
             // and instant gravity too), clear round, network round receiving attacks.
@@ -145,6 +193,8 @@ SimResult Simulate(int difficulty, uint32_t seed) {
                                     match.holdKind,  match.nextKinds[2], match.comboBarValue};
         Mix(result.hash, counters, sizeof counters);
     }
+    result.allocations = g_news.load() - newsBefore;
+    result.trackedBlocks = TrackedBlockCount() - blocksBefore;
     script::ReleaseAllKeys();
     return result;
 }
@@ -164,12 +214,22 @@ TEST_P(RoundSimulationTest, RoundsKeepTheWellAndCountersValidAndRepeatExactly) {
     EXPECT_GT(first.rounds, 1);
     EXPECT_GT(first.holds, 10);
     EXPECT_EQ(first.highestLevel, LevelCap(difficulty));
+    EXPECT_EQ(first.allocations, 0) << "no allocation in thousands of frames of rounds";
+    EXPECT_EQ(first.trackedBlocks, 0);
     const SimResult second = Simulate(difficulty, 12345u + difficulty);
     ASSERT_FALSE(HasFatalFailure());
     EXPECT_EQ(first.hash, second.hash);
     EXPECT_EQ(first.locks, second.locks);
     EXPECT_NE(first.hash, Simulate(difficulty, 13345u + difficulty).hash)
         << "another input script plays another game";
+}
+
+TEST(AllocationCounterTest, TheCounterSeesAnAllocation) {
+    static int* volatile kept;  // stored so the compiler cannot leave the pair out
+    const long before = g_news.load();
+    kept = new int(4);
+    EXPECT_EQ(g_news.load() - before, 1);
+    delete kept;
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryDifficulty, RoundSimulationTest, ::testing::Values(0, 1, 2, 3));

@@ -5,21 +5,7 @@
 // The sound operations are C++ functions, so their wrapped names are the mangled ones.
 #include "tests/game/match/sound_spy.h"
 
-namespace spy {
-
-Record calls = {{}, 0, 0, -2, 0, 0, 0};
-
-void Reset() {
-    calls = Record{{}, 0, 0, -2, 0, 0, 0};
-}
-
-int TotalEffects() {
-    int total = 0;
-    for (int n : calls.effects) total += n;
-    return total;
-}
-
-}  // namespace spy
+spy::Record spy::calls;
 
 extern "C" {
 void __real__Z15PlaySoundEffecti(int n);

@@ -7,18 +7,20 @@
 namespace spy {
 
 struct Record {
-    int effects[32];      // PlaySoundEffect calls by effect number
-    int voices;           // PlayVoice calls
-    int bgms;             // PlayBgm calls
-    int lastBgm;          // -2 when none
-    int vibrationStarts;  // StartPadVibration calls with a power above 0
-    int lastPower;
-    int vibrationStops;  // StopPadVibration calls
+    int effects[32] = {};     // PlaySoundEffect calls by effect number
+    int voices = 0;           // PlayVoice calls
+    int bgms = 0, lastBgm = -2;  // PlayBgm calls and the last music asked for
+    int vibrationStarts = 0, lastPower = 0;  // StartPadVibration calls with a power above 0
+    int vibrationStops = 0;
 };
 
 extern Record calls;
-void Reset();
-int TotalEffects();
+inline void Reset() { calls = Record{}; }
+inline int TotalEffects() {
+    int total = 0;
+    for (int n : calls.effects) total += n;
+    return total;
+}
 
 }  // namespace spy
 
