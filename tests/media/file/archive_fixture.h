@@ -15,6 +15,11 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "media/file/file_access.h"
 #include "media/file/pva_format.h"
 
 namespace archive_test {
@@ -29,6 +34,12 @@ inline void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes
 
 inline void WriteText(const std::string& path, const std::string& text) {
     WriteFile(path, std::vector<uint8_t>(text.begin(), text.end()));
+}
+
+inline std::vector<uint8_t> Noise(size_t size, uint32_t seed) {
+    std::vector<uint8_t> v(size);
+    for (auto& b : v) b = static_cast<uint8_t>((seed = seed * 1664525u + 1013904223u) >> 24);
+    return v;
 }
 
 inline std::vector<uint8_t> ReadFile(const std::string& path) {
@@ -50,9 +61,11 @@ inline PvaResult RunPva(const std::vector<std::string>& args) {
     PvaResult result;
     const int status = system(command.c_str());
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    const auto out = ReadFile("pva.out"), err = ReadFile("pva.err");
-    result.out.assign(out.begin(), out.end());
-    result.err.assign(err.begin(), err.end());
+    for (auto [file, text] :
+         {std::pair{"pva.out", &result.out}, std::pair{"pva.err", &result.err}}) {
+        const auto bytes = ReadFile(file);
+        text->assign(bytes.begin(), bytes.end());
+    }
     return result;
 }
 
@@ -84,18 +97,29 @@ struct ClearArchive {
         WriteFile(path, copy);
     }
     uint32_t Get32(size_t at) const {
-        uint32_t v = 0;
-        for (int i = 0; i < 4; ++i) v |= static_cast<uint32_t>(bytes[at + i]) << (8 * i);
-        return v;
+        return bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 | uint32_t(bytes[at + 3]) << 24;
     }
     void Put32(size_t at, uint32_t v) {
-        for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<uint8_t>(v >> (8 * i));
+        for (int i = 0; i < 4; ++i) bytes[at + i] = uint8_t(v >> (8 * i));
     }
     // Header fields (file positions of the 32-bit values).
     uint32_t BlockPos() const { return Get32(12); }
     uint32_t FileTable() const { return BlockPos() + Get32(16); }  // file position
     uint32_t DirTable() const { return BlockPos() + Get32(20); }   // file position
 };
+
+// Reads `length` bytes at `at` through the file layer and compares them.
+inline void ExpectRange(FileHandle file, const std::vector<uint8_t>& content, size_t at,
+                        size_t length) {
+    std::vector<uint8_t> buffer(length);
+    ASSERT_EQ(FileSeek(file, static_cast<int64_t>(at), kFileSeekStart), 0) << at;
+    const size_t expected = std::min(length, content.size() - at);
+    ASSERT_EQ(FileRead(buffer.data(), 1, length, file), expected) << at << "+" << length;
+    ASSERT_TRUE(std::equal(buffer.begin(), buffer.begin() + expected, content.begin() + at))
+        << at << "+" << length;
+    EXPECT_EQ(FileTell(file), static_cast<int64_t>(at + expected));
+    EXPECT_EQ(FileEof(file), at + expected == content.size() ? 1 : 0);
+}
 
 }  // namespace archive_test
 

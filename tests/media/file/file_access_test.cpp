@@ -68,40 +68,45 @@ TEST_F(FileLayerTest, DataArchiveStandsInForTheDataFolder) {
     EXPECT_EQ(Read("./data/Sound/Effect/Decide.wav"), "<none>");
     EXPECT_EQ(Read("./data/Sound/Other.wav"), "other");
 
-    // Without the archive the plain file is read.
     std::filesystem::remove("data.dat");
     FileSetArchiveKey("KWZ");  // a settings call drops archives no file holds
     EXPECT_EQ(Read("./data/Sound/Effect/Decide.wav"), "plain decide");
 }
 
-TEST_F(FileLayerTest, NamesInsideMatchWithoutAsciiCaseButTheArchiveFileDoesNot) {
+TEST_F(FileLayerTest, NamesAndPathsFindTheSameEntry) {
     WriteText("pack/Sound/Effect/Decide.wav", "decide");
-    MakeDataArchive("pack");
-    EXPECT_EQ(Read("data/sound/EFFECT/dEcIdE.WAV"), "decide");
-    EXPECT_EQ(Read("data\\SOUND\\effect\\decide.wav"), "decide");
-    EXPECT_EQ(Read("Data/Sound/Effect/Decide.wav"), "<none>");  // no Data.dat on disk
-    EXPECT_EQ(Read("data/Sound/Effect/Decide.wa"), "<none>");
-    EXPECT_EQ(Read("data/Sound/Effect"), "<none>");  // a folder is not a file
-}
-
-TEST_F(FileLayerTest, PathsThroughDotDotFindTheSameFile) {
-    WriteText("pack/Sound/Effect/Decide.wav", "decide");
+    WriteText("pack/sub/b.txt", "b");
+    WriteText("pack/表/中.txt", "archived table");  // "表" is 0x95 0x5C: a trail byte of '\'
+    WriteText("表.txt", "plain table");
+    WriteText("datax/a.txt", "next door");  // same first letters, another folder
     MakeDataArchive("pack");
     const std::string here = std::filesystem::current_path().filename().string();
-    EXPECT_EQ(Read("./data/../data/Sound/Effect/Decide.wav"), "decide");
-    EXPECT_EQ(Read("data/Sound/./Effect/../Effect/Decide.wav"), "decide");
-    EXPECT_EQ(Read(("../" + here + "/data/Sound/Effect/Decide.wav").c_str()), "decide");
-    EXPECT_EQ(Read((dir_.path() + "//data///Sound/Effect/Decide.wav").c_str()), "decide");
-}
-
-TEST_F(FileLayerTest, ShiftJisPathsKeepTheirTrailBytes) {
-    // "表" is 0x95 0x5C in Shift-JIS: its trail byte is the code of '\'.
-    WriteText("表.txt", "plain table");
-    WriteText("pack/表/中.txt", "archived table");
-    MakeDataArchive("pack");
-    EXPECT_EQ(Read("\x95\x5C.txt"), "plain table");
-    EXPECT_EQ(Read("data/\x95\x5C/\x92\x86.txt"), "archived table");
-    EXPECT_EQ(Read("data/表/中.txt"), "archived table");
+    const std::string decide = "/Sound/Effect/Decide.wav";
+    const struct {
+        std::string path, expected;
+    } cases[] = {
+        {"./data" + decide, "decide"},
+        {"data/sound/EFFECT/dEcIdE.WAV", "decide"},
+        {"data\\SOUND\\effect\\decide.wav", "decide"},
+        {"Data" + decide, "<none>"},  // the archive file name is not folded
+        {"data/Sound/Effect/Decide.wa", "<none>"},
+        {"data/Sound/Effect", "<none>"},  // a folder is not a file
+        {"./data/../data" + decide, "decide"},
+        {"data/Sound/./Effect/../Effect/Decide.wav", "decide"},
+        {"../" + here + "/data" + decide, "decide"},
+        {dir_.path() + "//data///Sound/Effect/Decide.wav", "decide"},
+        {"data/sub/../sub/b.txt", "b"},
+        {"datax/a.txt", "next door"},
+        {"data/sub/b.txt", "b"},
+        {"\x95\x5C.txt", "plain table"},
+        {"data/\x95\x5C/\x92\x86.txt", "archived table"},
+        {"data/表/中.txt", "archived table"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        EXPECT_EQ(Read(c.path.c_str()), c.expected);
+    }
+    EXPECT_EQ(FileArchiveCount(), 1);
 }
 
 TEST_F(FileLayerTest, PlainFileSwitchIgnoresArchives) {
@@ -115,70 +120,58 @@ TEST_F(FileLayerTest, PlainFileSwitchIgnoresArchives) {
     FileUsePlainFiles(0);
 }
 
-// ---- keys and extensions ----
+// ---- keys and extensions (through the public, locked calls) ----
 
-TEST_F(FileLayerTest, KeyOfTwentyCharactersUsesTheFirstTwelve) {
+TEST_F(FileLayerTest, KeysAreCutToTwelveRepeatedOrDefault) {
     WriteText("pack/a.txt", "secret");
-    ASSERT_TRUE(Pack("pack", "data.PVA", "ABCDEFGHIJKL"));
-    FileSetArchiveKey("ABCDEFGHIJKLmnopqrst");
-    EXPECT_EQ(Read("data/a.txt"), "secret");
-    FileSetArchiveKey("ABCDEFGHIJKXmnopqrst");  // wrong 12th character: not an archive
-    EXPECT_EQ(Read("data/a.txt"), "<none>");
-    FileSetArchiveKey("ABCD");  // "ABCDABCDABCD"
-    EXPECT_EQ(Read("data/a.txt"), "<none>");
-}
-
-TEST_F(FileLayerTest, ShortKeysRepeatAndNullReadsWithTheDefaultKey) {
-    WriteText("pack/a.txt", "short");
-    ASSERT_TRUE(Pack("pack", "data.PVA", "KWZKWZKWZKWZ"));
-    FileSetArchiveKey("KWZ");
-    EXPECT_EQ(Read("data/a.txt"), "short");
-
-    ASSERT_TRUE(Pack("pack", "data.PVA"));  // no key: the default key
-    FileSetArchiveKey(nullptr);
-    EXPECT_EQ(Read("data/a.txt"), "short");
-    FileSetArchiveKey("");
-    EXPECT_EQ(Read("data/a.txt"), "short");
-    FileSetArchiveKey("KWZ");
-    EXPECT_EQ(Read("data/a.txt"), "<none>");
-}
-
-TEST_F(FileLayerTest, ArchivesUnderTheFallbackKeyOpenWhateverKeyIsSet) {
-    WriteText("pack/a.txt", "fallback");
-    ASSERT_TRUE(Pack("pack", "data.PVA"));
+    const struct {
+        const char *packKey, *setKey;
+        bool reads;
+    } cases[] = {
+        {"ABCDEFGHIJKL", "ABCDEFGHIJKLmnopqrst", true},
+        {"ABCDEFGHIJKL", "ABCDEFGHIJKXmnopqrst", false},
+        {"ABCDEFGHIJKL", "ABCD", false},
+        {"KWZKWZKWZKWZ", "KWZ", true},
+        {nullptr, nullptr, true},
+        {nullptr, "", true},
+        {nullptr, "KWZ", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.packKey ? c.packKey : "(none)") + " / " +
+                     (c.setKey ? c.setKey : "(null)"));
+        ASSERT_TRUE(Pack("pack", "data.PVA", c.packKey));
+        EXPECT_EQ(SetArchiveKey(c.setKey), 0);
+        EXPECT_EQ(Read("data/a.txt"), c.reads ? "secret" : "<none>");
+    }
+    // An archive under the fall-back key opens whatever key is set.
     ClearArchive clear;
     ASSERT_TRUE(clear.Load("data.PVA", nullptr));
     uint8_t fallback[kPvaKeySize];
     PvaMakeFallbackKey(fallback);
     clear.Save("data.PVA", fallback);
-    FileSetArchiveKey("anything");
-    EXPECT_EQ(Read("data/a.txt"), "fallback");
+    EXPECT_EQ(SetArchiveKey("anything"), 0);
+    EXPECT_EQ(Read("data/a.txt"), "secret");
 }
 
 TEST_F(FileLayerTest, ExtensionEmptyOrTooLongMeansPva) {
     WriteText("pack/a.txt", "ext");
-    ASSERT_TRUE(Pack("pack", "data.PVA"));
-    const std::string longest(63, 'e');
-    std::filesystem::copy_file("data.PVA", "data." + longest);
-    FileSetArchiveExtension(longest.c_str());
-    std::filesystem::rename("data.PVA", "data.keep");
-    EXPECT_EQ(Read("data/a.txt"), "ext");
-    std::filesystem::rename("data.keep", "data.PVA");
-    std::filesystem::remove("data." + longest);
-    FileSetArchiveExtension((longest + "e").c_str());
-    EXPECT_EQ(Read("data/a.txt"), "ext");
-    FileSetArchiveExtension("dat");
-    EXPECT_EQ(Read("data/a.txt"), "<none>");
-    FileSetArchiveExtension("");
-    EXPECT_EQ(Read("data/a.txt"), "ext");
-    // The public calls take the lock and do the same.
-    EXPECT_EQ(SetArchiveExtension("dat"), 0);
-    EXPECT_EQ(Read("data/a.txt"), "<none>");
-    EXPECT_EQ(SetArchiveExtension(nullptr), 0);
-    EXPECT_EQ(SetArchiveKey("KWZ"), 0);
-    EXPECT_EQ(Read("data/a.txt"), "<none>");
-    EXPECT_EQ(SetArchiveKey(nullptr), 0);
-    EXPECT_EQ(Read("data/a.txt"), "ext");
+    ASSERT_TRUE(Pack("pack", "master.bin"));
+    const std::string e63(63, 'e'), e64(64, 'e');
+    const struct {
+        std::string fileExtension;
+        const char* set;
+        bool reads;
+    } cases[] = {
+        {e63, e63.c_str(), true}, {"PVA", e64.c_str(), true}, {"PVA", "dat", false},
+        {"PVA", "", true},        {"PVA", nullptr, true},     {"dat", "dat", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.set ? c.set : "(null)");
+        std::filesystem::copy_file("master.bin", "data." + c.fileExtension);
+        EXPECT_EQ(SetArchiveExtension(c.set), 0);
+        EXPECT_EQ(Read("data/a.txt"), c.reads ? "ext" : "<none>");
+        std::filesystem::remove("data." + c.fileExtension);
+    }
 }
 
 // ---- the open-file table ----
@@ -197,17 +190,16 @@ TEST_F(FileLayerTest, The513thOpenFailsAndClosingOneFreesASlot) {
     EXPECT_EQ(FileOpen("one.txt"), kFileHandleBase + 100u);  // the lowest free slot
     EXPECT_EQ(FileOpen("one.txt"), 0u);
 
-    // The limit is logged, in Shift-JIS.
+    // The limit is logged, in Shift-JIS, once per refusal.
     char expected[256];
-    const size_t n = PlatUtf8ToShiftJis("同時に開けるファイルの数が限界を超えました", expected,
-                                        sizeof(expected));
-    ASSERT_GT(n, 0u);
+    ASSERT_GT(PlatUtf8ToShiftJis("同時に開けるファイルの数が限界を超えました", expected,
+                                 sizeof(expected)),
+              0u);
     const auto log = ReadFile("Log.txt");
     const std::string text(log.begin(), log.end());
-    size_t count = 0;
-    for (size_t at = text.find(expected); at != std::string::npos; at = text.find(expected, at + 1))
-        ++count;
-    EXPECT_EQ(count, 2u);
+    const size_t first = text.find(expected), second = text.find(expected, first + 1);
+    EXPECT_TRUE(first != std::string::npos && second != std::string::npos);
+    EXPECT_EQ(text.find(expected, second + 1), std::string::npos);
 }
 
 TEST_F(FileLayerTest, UnknownHandlesAreRefused) {
@@ -253,14 +245,8 @@ void CheckReading(const char* path, const std::vector<uint8_t>& content) {
     EXPECT_TRUE(std::equal(content.end() - 10, content.end(), buffer.begin()));
 
     for (int64_t at :
-         {int64_t{0}, int64_t{1}, int64_t{11}, int64_t{12}, int64_t{13}, size / 2, size - 1}) {
-        ASSERT_EQ(FileSeek(file, at, kFileSeekStart), 0) << at;
-        EXPECT_EQ(FileRead(buffer.data(), 1, 25, file),
-                  static_cast<size_t>(std::min<int64_t>(25, size - at)));
-        EXPECT_TRUE(std::equal(buffer.begin(), buffer.begin() + std::min<int64_t>(25, size - at),
-                               content.begin() + at))
-            << at;
-    }
+         {int64_t{0}, int64_t{1}, int64_t{11}, int64_t{12}, int64_t{13}, size / 2, size - 1})
+        ExpectRange(file, content, static_cast<size_t>(at), 25);
     ASSERT_EQ(FileSeek(file, 5, kFileSeekStart), 0);
     ASSERT_EQ(FileSeek(file, 7, kFileSeekCurrent), 0);
     EXPECT_EQ(FileTell(file), 12);
@@ -280,9 +266,8 @@ void CheckReading(const char* path, const std::vector<uint8_t>& content) {
 }
 
 TEST_F(FileLayerTest, SeekTellReadAndEndAreAlikeForEveryKindOfFile) {
-    std::vector<uint8_t> noise(5000), text;
-    uint32_t x = 99;
-    for (auto& b : noise) b = static_cast<uint8_t>((x = x * 1664525u + 1013904223u) >> 24);
+    const std::vector<uint8_t> noise = Noise(5000, 99);
+    std::vector<uint8_t> text;
     for (int i = 0; i < 400; ++i) {
         const std::string line = "line " + std::to_string(i % 7) + " of the text\n";
         text.insert(text.end(), line.begin(), line.end());
@@ -330,19 +315,25 @@ TEST_F(FileLayerTest, CurrentDirectoryMovesRelativePaths) {
 }
 
 TEST(FilePaths, NormalisationRules) {
-    char out[64];
-    auto normal = [&](const char* base, const char* path) -> std::string {
-        return FileNormalizePath(base, path, out, sizeof(out)) == 0 ? out : "<error>";
+    const struct {
+        const char *base, *path, *expected;
+    } cases[] = {
+        {"/x", "a/b/../c", "/x/a/c"},
+        {"/x/", "a\\b\\.\\c\\", "/x/a/b/c"},
+        {"/x/y", "../../../../a", "/a"},
+        {"/x/y", "/abs//path", "/abs/path"},
+        {"/x/y", "\\abs", "/abs"},
+        {"/x", "..", "/"},
+        {"/x", "C:/a", "/x/C:/a"},  // no drive letters on this system
+        {"/x", "...hidden", "/x/...hidden"},
+        {"/x", "aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa", "<error>"},
     };
-    EXPECT_EQ(normal("/x", "a/b/../c"), "/x/a/c");
-    EXPECT_EQ(normal("/x/", "a\\b\\.\\c\\"), "/x/a/b/c");
-    EXPECT_EQ(normal("/x/y", "../../../../a"), "/a");
-    EXPECT_EQ(normal("/x/y", "/abs//path"), "/abs/path");
-    EXPECT_EQ(normal("/x/y", "\\abs"), "/abs");
-    EXPECT_EQ(normal("/x", ".."), "/");
-    EXPECT_EQ(normal("/x", "C:/a"), "/x/C:/a");  // no drive letters on this system
-    EXPECT_EQ(normal("/x", "...hidden"), "/x/...hidden");
-    EXPECT_EQ(normal("/x", std::string(70, 'a').c_str()), "<error>");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        char out[64];
+        EXPECT_EQ(FileNormalizePath(c.base, c.path, out, sizeof(out)) == 0 ? out : "<error>",
+                  std::string(c.expected));
+    }
 }
 
 // ---- the archive table ----
@@ -391,121 +382,69 @@ TEST_F(FileLayerTest, TheArchiveUsedLastServesOnlyPathsInsideItsFolder) {
 
 // ---- damaged archives ----
 
-class DamagedArchiveTest : public FileLayerTest {
-protected:
-    void SetUp() override {
-        FileLayerTest::SetUp();
-        std::string text;
-        for (int i = 0; i < 200; ++i) text += "compressible line\n";
-        WriteText("pack/z.txt", text);
-        ASSERT_TRUE(Pack("pack", "data.PVA"));
-        ASSERT_TRUE(clear_.Load("data.PVA", nullptr));
-        // The only file entry follows the name table.
-        entry_ = clear_.FileTable();
-        ASSERT_EQ(clear_.Get32(entry_ + 16) == kPvaStored, false) << "the entry must be compressed";
-        blocksBefore_ = TrackedBlockCount();
-    }
-    // Opening the file fails, leaves nothing open and nothing allocated.
-    void ExpectRefused() {
-        clear_.Save("data.PVA");
-        FileSetArchiveKey(nullptr);  // forget the archive read before
-        EXPECT_EQ(FileOpen("data/z.txt"), 0u);
+// Each change to a packed archive either leaves it no archive at all (the plain file
+// beside it is read) or makes the open fail; nothing stays open or allocated.
+TEST_F(FileLayerTest, DamagedArchivesFailCleanly) {
+    std::string text;
+    for (int i = 0; i < 200; ++i) text += "compressible line\n";
+    WriteText("pack/z.txt", text);
+    WriteText("data/z.txt", "plain");
+    ASSERT_TRUE(Pack("pack", "data.PVA"));
+    ClearArchive original;
+    ASSERT_TRUE(original.Load("data.PVA", nullptr));
+    const size_t entry = original.FileTable();  // the only file entry
+    ASSERT_NE(original.Get32(entry + 16), kPvaStored) << "the entry must be compressed";
+    struct Damage {
+        ClearArchive a;
+        size_t entry, stream;
+    };
+    const size_t stream = kPvaHeaderSize + original.Get32(entry + 8);
+    const int blocksBefore = TrackedBlockCount();
+    const std::string none = "<none>", plain = "plain";
+    const struct {
+        const char* name;
+        void (*change)(Damage&);
+        std::string expected;
+        const char* path = "data/z.txt";
+    } cases[] = {
+        {"undamaged", [](Damage&) {}, text},
+        {"4 GB block in 100 bytes",
+         [](Damage& d) { d.a.bytes.resize(100), d.a.Put32(4, ~15u), d.a.Put32(12, 24); }, plain},
+        {"truncated tables",
+         [](Damage& d) { d.a.bytes.erase(d.a.bytes.end() - 5, d.a.bytes.end()); }, plain},
+        {"future version", [](Damage& d) { d.a.bytes[2] = 4; }, plain},
+        {"no room for the root", [](Damage& d) { d.a.Put32(20, d.a.Get32(4) - 4); }, plain},
+        {"data past the end", [](Damage& d) { d.a.Put32(d.entry + 8, ~255u); }, none},
+        {"packed size past the end", [](Damage& d) { d.a.Put32(d.entry + 16, ~255u); }, none},
+        {"size no stream could give", [](Damage& d) { d.a.Put32(d.entry + 12, ~255u); }, none},
+        {"entry count too large", [](Damage& d) { d.a.Put32(d.a.DirTable() + 8, ~0u); }, none,
+         "data/sub/missing.txt"},  // the walk ends where the file table ends
+        {"entries outside the table", [](Damage& d) { d.a.Put32(d.a.DirTable() + 12, ~15u); },
+         none},
+        {"name units too large",
+         [](Damage& d) { d.a.bytes[d.a.BlockPos()] = d.a.bytes[d.a.BlockPos() + 1] = 0xFF; }, none},
+        {"copy from before the output",  // first token: 4 bytes from distance 6
+         [](Damage& d) {
+             const uint8_t escape = d.a.bytes[d.stream + 8];
+             d.a.bytes[d.stream + 9] = escape;
+             d.a.bytes[d.stream + 10] = escape == 0 ? 1 : 0;
+             d.a.bytes[d.stream + 11] = 5;
+         },
+         none},
+        {"LZ header disagreeing", [](Damage& d) { d.a.Put32(d.stream, d.a.Get32(d.stream) + 1); },
+         none},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Damage damaged{original, entry, stream};
+        c.change(damaged);
+        damaged.a.Save("data.PVA");
+        FileStartUp();  // forget the archive read before
+        EXPECT_EQ(Read(c.path), c.expected);
         EXPECT_EQ(FileOpenCount(), 0);
         FileShutDown();
-        EXPECT_EQ(TrackedBlockCount(), blocksBefore_);
+        EXPECT_EQ(TrackedBlockCount(), blocksBefore);
     }
-    ClearArchive clear_;
-    size_t entry_ = 0;
-    int blocksBefore_ = 0;
-};
-
-TEST_F(DamagedArchiveTest, UndamagedArchiveReads) {
-    EXPECT_NE(Read("data/z.txt"), "<none>");
-}
-
-TEST_F(DamagedArchiveTest, HeaderClaimingFourGigabytesInAHundredBytes) {
-    clear_.bytes.resize(100);
-    clear_.Put32(4, 0xFFFFFFF0u);  // header block size
-    clear_.Put32(12, 24);
-    // Not an archive: the walk goes on to the plain file.
-    WriteText("data/z.txt", "plain");
-    clear_.Save("data.PVA");
-    EXPECT_EQ(Read("data/z.txt"), "plain");
-    FileShutDown();
-    EXPECT_EQ(TrackedBlockCount(), blocksBefore_);
-}
-
-TEST_F(DamagedArchiveTest, TruncatedTables) {
-    clear_.bytes.resize(clear_.bytes.size() - 5);
-    WriteText("data/z.txt", "plain");
-    clear_.Save("data.PVA");
-    EXPECT_EQ(Read("data/z.txt"), "plain");
-}
-
-TEST_F(DamagedArchiveTest, EntryDataPastTheEnd) {
-    clear_.Put32(entry_ + 8, 0xFFFFFF00u);
-    ExpectRefused();
-}
-
-TEST_F(DamagedArchiveTest, CompressedSizeLargerThanTheData) {
-    clear_.Put32(entry_ + 16, static_cast<uint32_t>(clear_.bytes.size()));
-    ExpectRefused();
-}
-
-TEST_F(DamagedArchiveTest, SizeNoStreamCouldProduce) {
-    clear_.Put32(entry_ + 12, 0xFFFFFF00u);
-    ExpectRefused();
-}
-
-TEST_F(DamagedArchiveTest, EntryCountTooLarge) {
-    // The walk over the root's entries ends where the file table ends.
-    clear_.Put32(clear_.DirTable() + 8, 0xFFFFFFFFu);
-    clear_.Save("data.PVA");
-    EXPECT_EQ(FileOpen("data/missing.txt"), 0u);
-    EXPECT_EQ(FileOpen("data/sub/missing.txt"), 0u);
-    EXPECT_EQ(FileOpenCount(), 0);
-}
-
-TEST_F(DamagedArchiveTest, EntriesOutsideTheFileTable) {
-    clear_.Put32(clear_.DirTable() + 12, 0xFFFFFFF0u);
-    ExpectRefused();
-}
-
-TEST_F(DamagedArchiveTest, NameUnitsTooLarge) {
-    clear_.bytes[clear_.BlockPos()] = 0xFF;
-    clear_.bytes[clear_.BlockPos() + 1] = 0xFF;
-    ExpectRefused();
-}
-
-TEST_F(DamagedArchiveTest, RootRecordOutsideItsTable) {
-    // Directory table pushed to the end of the block: no room for the root.
-    clear_.Put32(20, clear_.Get32(4) - 4);
-    WriteText("data/z.txt", "plain");
-    clear_.Save("data.PVA");
-    EXPECT_EQ(Read("data/z.txt"), "plain");
-}
-
-TEST_F(DamagedArchiveTest, BackReferenceBeforeTheStartOfTheOutput) {
-    const size_t stream = kPvaHeaderSize + clear_.Get32(entry_ + 8);
-    const uint8_t escape = clear_.bytes[stream + 8];
-    // First token: a copy of 4 from distance 6, with nothing written yet.
-    clear_.bytes[stream + 9] = escape;
-    clear_.bytes[stream + 10] = escape == 0 ? 1 : 0;
-    clear_.bytes[stream + 11] = 5;
-    ExpectRefused();
-}
-
-TEST_F(DamagedArchiveTest, LzHeaderDisagreeingWithTheEntry) {
-    const size_t stream = kPvaHeaderSize + clear_.Get32(entry_ + 8);
-    clear_.Put32(stream, clear_.Get32(stream) + 1);
-    ExpectRefused();
-}
-
-TEST_F(DamagedArchiveTest, FutureVersionIsNotAnArchive) {
-    clear_.bytes[2] = 4;
-    WriteText("data/z.txt", "plain");
-    clear_.Save("data.PVA");
-    EXPECT_EQ(Read("data/z.txt"), "plain");
 }
 
 }  // namespace
