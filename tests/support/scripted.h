@@ -23,6 +23,8 @@ void AdvanceMs(uint32_t ms);
 void SetNowMs(uint32_t ms);          // e.g. just before the 2^32 wrap
 uint64_t SleptMs();                  // total of all sleeps since Reset
 int SleepCalls();                    // number of sleep calls since Reset
+// The local calendar the program reads (fixed: 5 December 2026, 21:43:07 after Reset).
+void SetLocalDateTime(int year, int month, int day, int hour, int minute, int second);
 
 // ---- window ----
 bool WindowOpen();

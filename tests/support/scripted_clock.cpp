@@ -61,25 +61,28 @@ void PlatSleepMillis(int ms) {
     g_sleptMs.fetch_add(static_cast<uint64_t>(ms));
 }
 
+// The calendar of the scripted platform: a fixed date and time the test may set, so
+// that names made from it are known in advance.
+namespace {
+const int kDefaultLocalTime[6] = {2026, 12, 5, 21, 43, 7};
+int g_localTime[6] = {2026, 12, 5, 21, 43, 7};
+std::mutex g_localTimeGuard;
+}  // namespace
+
 void PlatLocalTime(int out[6]) {
     if (!out) return;
-    // The calendar is the only real time a test sees: file names made from it are
-    // checked for their form, never for their value.
-    time_t now = time(nullptr);
-    struct tm local;
-    if (!localtime_r(&now, &local)) {
-        for (int i = 0; i < 6; ++i) out[i] = 0;
-        return;
-    }
-    out[0] = local.tm_year + 1900;
-    out[1] = local.tm_mon + 1;
-    out[2] = local.tm_mday;
-    out[3] = local.tm_hour;
-    out[4] = local.tm_min;
-    out[5] = local.tm_sec;
+    std::lock_guard<std::mutex> lock(g_localTimeGuard);
+    for (int i = 0; i < 6; ++i) out[i] = g_localTime[i];
 }
 
 namespace script {
+
+void SetLocalDateTime(int year, int month, int day, int hour, int minute, int second) {
+    const int values[6] = {year, month, day, hour, minute, second};
+    std::lock_guard<std::mutex> lock(g_localTimeGuard);
+    for (int i = 0; i < 6; ++i) g_localTime[i] = values[i];
+}
+
 
 uint32_t NowMs() {
     return PlatTickMillis();
@@ -117,6 +120,8 @@ void ResetClock(uint32_t startMs) {
     g_micros.store(static_cast<uint64_t>(startMs) * 1000ull);
     g_sleptMs.store(0);
     g_sleepCalls.store(0);
+    std::lock_guard<std::mutex> lock(g_localTimeGuard);
+    for (int i = 0; i < 6; ++i) g_localTime[i] = kDefaultLocalTime[i];
 }
 
 }  // namespace detail
