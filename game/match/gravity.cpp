@@ -13,8 +13,6 @@
 
 namespace {
 
-constexpr int32_t kSearchLimitMs = 2000;
-constexpr int kMaxFallRows = kWellRows;
 
 constexpr int kGaugeWarning = 200;
 constexpr int kGaugeLimit = 256;

@@ -135,4 +135,10 @@ bool CollidesBelowRow(const PieceMatrix& matrix, int row);
 // Signed distance in ms from `since` to the current tick; the tick wraps.
 int32_t MillisSince(uint32_t since);
 
+// Searches that walk a piece downwards (drops, the landing point) give up after this
+// long. No piece can fall further than the well is high, which also ends them for a
+// piece with no blocks.
+constexpr int32_t kSearchLimitMs = 2000;
+constexpr int kMaxFallRows = kWellRows;
+
 #endif

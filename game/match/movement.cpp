@@ -18,10 +18,6 @@
 
 namespace {
 
-// Searches that walk the piece downwards give up after this long. No piece can fall
-// further than the well is high, which also ends them for a piece with no blocks.
-constexpr int32_t kSearchLimitMs = 2000;
-constexpr int kMaxFallRows = kWellRows;
 
 // Frames a direction must be held at sensitivity 6 before it moves every frame.
 constexpr int kFastRepeatAfter = 13;
