@@ -20,14 +20,7 @@ Pcm Mono(float seconds) {
 void Add(Pcm& p, Note n) { RenderNote(p.samples, 1, kRate, n, false); }
 
 Note Blip(float start, float gate, float pitch, Wave w, float gain) {
-    Note n;
-    n.start = start;
-    n.gate = gate;
-    n.pitch = pitch;
-    n.wave = w;
-    n.gain = gain;
-    n.env = Adsr{0.002f, gate, 0.0f, 0.02f};
-    return n;
+    return MakeNote(start, gate, pitch, w, gain, Adsr{0.002f, gate, 0.0f, 0.02f});
 }
 
 Note Hit(float start, float gate, float pitch, float glide, Wave w, float gain, float cutoff,

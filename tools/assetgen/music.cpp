@@ -47,32 +47,20 @@ struct Song {
     }
 };
 
-Note Make(float start, float gate, float pitch, Wave w, float gain, Adsr env, float pan = 0) {
-    Note n;
-    n.start = start;
-    n.gate = gate;
-    n.pitch = pitch;
-    n.wave = w;
-    n.gain = gain;
-    n.env = env;
-    n.pan = pan;
-    return n;
-}
-
 void Kick(Song& s, float t, float gain) {
-    Note n = Make(t, 0.12f, 45, Wave::Sine, gain, Adsr{0.001f, 0.1f, 0.0f, 0.08f});
+    Note n = MakeNote(t, 0.12f, 45, Wave::Sine, gain, Adsr{0.001f, 0.1f, 0.0f, 0.08f});
     n.glide = -22;
     s.add(n);
-    Note click = Make(t, 0.006f, 60, Wave::Noise, gain * 0.25f, Adsr{0.0005f, 0.005f, 0.0f, 0.004f});
+    Note click = MakeNote(t, 0.006f, 60, Wave::Noise, gain * 0.25f, Adsr{0.0005f, 0.005f, 0.0f, 0.004f});
     click.cutoff = 3000;
     s.add(click);
 }
 
 void Snare(Song& s, float t, float gain, uint32_t seed) {
-    Note body = Make(t, 0.05f, 55, Wave::Triangle, gain * 0.6f, Adsr{0.001f, 0.05f, 0.0f, 0.05f});
+    Note body = MakeNote(t, 0.05f, 55, Wave::Triangle, gain * 0.6f, Adsr{0.001f, 0.05f, 0.0f, 0.05f});
     body.glide = -5;
     s.add(body);
-    Note noise = Make(t, 0.1f, 60, Wave::Noise, gain, Adsr{0.001f, 0.1f, 0.0f, 0.08f});
+    Note noise = MakeNote(t, 0.1f, 60, Wave::Noise, gain, Adsr{0.001f, 0.1f, 0.0f, 0.08f});
     noise.cutoff = 2500;
     noise.cutoffEnv = 5000;
     noise.cutoffDecay = 0.05f;
@@ -81,7 +69,7 @@ void Snare(Song& s, float t, float gain, uint32_t seed) {
 }
 
 void Hat(Song& s, float t, float gain, bool open, uint32_t seed) {
-    Note n = Make(t, open ? 0.12f : 0.02f, 60, Wave::Noise, gain,
+    Note n = MakeNote(t, open ? 0.12f : 0.02f, 60, Wave::Noise, gain,
                   Adsr{0.001f, open ? 0.1f : 0.02f, 0.0f, open ? 0.06f : 0.02f}, 0.25f);
     n.cutoff = 7000;
     n.highpass = true;
@@ -130,7 +118,7 @@ void Bass(Song& s, int bar) {
     const int root = ScaleNote(s.def, s.def.chords[bar]) - 24;
     const Adsr env{0.003f, 0.08f, 0.6f, 0.04f};
     auto note = [&](int i, int len, int pitch) {
-        Note n = Make(t0 + i * s.step, len * s.step * 0.85f, static_cast<float>(pitch), Wave::Saw, 0.32f, env);
+        Note n = MakeNote(t0 + i * s.step, len * s.step * 0.85f, static_cast<float>(pitch), Wave::Saw, 0.32f, env);
         n.cutoff = 400;
         n.cutoffEnv = 1400;
         n.cutoffDecay = 0.06f;
@@ -159,7 +147,7 @@ void Pad(Song& s, int bar) {
     const int deg = s.def.chords[bar];
     const float gain = s.def.groove == Groove::Calm ? 0.09f : 0.06f;
     for (int k = 0; k < 3; ++k) {
-        Note n = Make(t0, 16 * s.step * 0.95f, static_cast<float>(ScaleNote(s.def, deg + 2 * k)), Wave::Saw,
+        Note n = MakeNote(t0, 16 * s.step * 0.95f, static_cast<float>(ScaleNote(s.def, deg + 2 * k)), Wave::Saw,
                       gain, Adsr{0.08f, 0.3f, 0.8f, 0.25f}, k == 0 ? -0.5f : k == 1 ? 0.5f : 0.0f);
         n.wave2 = Wave::Saw;
         n.mix2 = 0.8f;
@@ -177,7 +165,7 @@ void Arp(Song& s, int bar) {
     const int every = s.def.groove == Groove::Calm ? 2 : 1;
     for (int i = 0; i < 16; i += every) {
         const int tone = ScaleNote(s.def, deg + order[(i / every) % 8]) + 12;
-        Note n = Make(t0 + i * s.step, s.step * 0.5f, static_cast<float>(tone),
+        Note n = MakeNote(t0 + i * s.step, s.step * 0.5f, static_cast<float>(tone),
                       s.def.groove == Groove::Calm ? Wave::Triangle : Wave::Pulse25,
                       fast ? 0.07f : 0.08f, Adsr{0.002f, 0.08f, 0.2f, 0.05f}, (i % 4 < 2) ? -0.4f : 0.4f);
         n.cutoff = 2500;
@@ -228,7 +216,7 @@ void Lead(Song& s) {
             // Rest now and then so the tune breathes.
             if (!cadence && k > 0 && (rng.next() % 7) == 0) continue;
             const float pitch = static_cast<float>(ScaleNote(s.def, deg + d) + 12);
-            Note n = Make((bar * 16 + start) * s.step, len * s.step * 0.9f, pitch, s.def.lead,
+            Note n = MakeNote((bar * 16 + start) * s.step, len * s.step * 0.9f, pitch, s.def.lead,
                           s.def.leadGain, Adsr{0.01f, 0.15f, 0.7f, 0.08f}, 0.1f);
             n.wave2 = Wave::Sine;
             n.mix2 = 0.5f;

@@ -98,6 +98,18 @@ float Adsr::at(float t, float gate) const {
     return level * (1.0f - r / release) * (1.0f - r / release);
 }
 
+Note MakeNote(float start, float gate, float pitch, Wave wave, float gain, Adsr env, float pan) {
+    Note n;
+    n.start = start;
+    n.gate = gate;
+    n.pitch = pitch;
+    n.wave = wave;
+    n.gain = gain;
+    n.env = env;
+    n.pan = pan;
+    return n;
+}
+
 void RenderNote(std::vector<float>& buf, int channels, int rate, const Note& n, bool wrap) {
     const long total = static_cast<long>(buf.size() / channels);
     if (total == 0) return;

@@ -75,6 +75,9 @@ struct Note {
 
 // Adds a note into an interleaved buffer of `channels` at `rate`. With wrap the writes
 // go round the end of the buffer (music loops); otherwise they stop at its end.
+// A note with the fields every instrument sets; the rest keep their defaults.
+Note MakeNote(float start, float gate, float pitch, Wave wave, float gain, Adsr env, float pan = 0);
+
 void RenderNote(std::vector<float>& buf, int channels, int rate, const Note& n, bool wrap);
 
 }  // namespace assetgen
