@@ -12,7 +12,7 @@
 #include <cmath>
 #include <vector>
 
-#include "media/pavex.h"
+#include "pavex.h"
 #include "media/platform/live/sdl_timing.h"
 
 namespace {

@@ -5,10 +5,10 @@
 
 #include <stdint.h>
 
-#include "game/match/match_state.h"
-#include "game/match/movement.h"
-#include "game/match/queue.h"
-#include "game/shell/settings.h"
+#include "match/match_state.h"
+#include "match/movement.h"
+#include "match/queue.h"
+#include "shell/settings.h"
 #include "tests/game/match/rule_frame.h"
 
 namespace {

@@ -6,7 +6,7 @@
 
 #include <random>
 
-#include "media/pavex.h"
+#include "pavex.h"
 
 static void BM_GetRandom(benchmark::State& state) {
     SeedRandom(4357);

@@ -4,6 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
+bash scripts/check-format.sh
 jobs=$(nproc)
 
 run_suite() {  # build-dir, cmake options...
@@ -13,6 +14,6 @@ run_suite() {  # build-dir, cmake options...
   (cd "$dir" && ctest --output-on-failure -j"$jobs" --timeout 600)
 }
 
-run_suite build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+run_suite build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVORLANE_WERROR=ON
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
-  run_suite build-sanitize -DCMAKE_BUILD_TYPE=Debug -DVORLANE_SANITIZE=ON
+  run_suite build-sanitize -DCMAKE_BUILD_TYPE=Debug -DVORLANE_SANITIZE=ON -DVORLANE_WERROR=ON

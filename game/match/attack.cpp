@@ -3,13 +3,13 @@
 //
 // Owns `outgoingAttack` and `pendingGarbage` on the rules side. Sending and reading
 // them over the connection belongs to the match protocol unit.
-#include "game/match/attack.h"
+#include "match/attack.h"
 
 #include <string.h>
 
-#include "game/match/match_state.h"
-#include "game/shell/assets.h"
-#include "media/pavex.h"
+#include "match/match_state.h"
+#include "shell/assets.h"
+#include "pavex.h"
 
 namespace {
 

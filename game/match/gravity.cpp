@@ -3,16 +3,15 @@
 //
 // Owns `fallRefTime`, `fallStep`, the fall gauge and its warning. A piece resting
 // on something is never locked here: only a drop leads to a lock.
-#include "game/match/gravity.h"
+#include "match/gravity.h"
 
-#include "game/match/match_state.h"
-#include "game/match/movement.h"
-#include "game/match/playfield_draw.h"
-#include "game/shell/assets.h"
-#include "media/pavex.h"
+#include "match/match_state.h"
+#include "match/movement.h"
+#include "match/playfield_draw.h"
+#include "shell/assets.h"
+#include "pavex.h"
 
 namespace {
-
 
 constexpr int kGaugeWarning = 200;
 constexpr int kGaugeLimit = 256;

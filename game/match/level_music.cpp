@@ -2,10 +2,10 @@
 //
 // Owns `backgroundIndex` changes during a round and the once-only `musicSwitched`
 // flags, which stay set for the whole run of the program.
-#include "game/match/level_music.h"
+#include "match/level_music.h"
 
-#include "game/match/match_state.h"
-#include "game/shell/assets.h"
+#include "match/match_state.h"
+#include "shell/assets.h"
 
 namespace {
 

@@ -3,17 +3,17 @@
 // Owns the order of a lock (clear, score the drop, periodic row, pending rows,
 // spawn) and which rows count as full. The point values live in scoring, the
 // pushed-in rows in attack, the queue in queue.
-#include "game/match/locking.h"
+#include "match/locking.h"
 
 #include <string.h>
 
-#include "game/match/attack.h"
-#include "game/match/match_state.h"
-#include "game/match/queue.h"
-#include "game/match/scoring.h"
-#include "game/match/vibration.h"
-#include "game/shell/assets.h"
-#include "game/shell/settings.h"
+#include "match/attack.h"
+#include "match/match_state.h"
+#include "match/queue.h"
+#include "match/scoring.h"
+#include "match/vibration.h"
+#include "shell/assets.h"
+#include "shell/settings.h"
 
 namespace {
 

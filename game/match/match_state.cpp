@@ -3,12 +3,12 @@
 //
 // Owns the layout of the record and the meaning of well cells. It must not decide
 // any rule: moves, gravity, locking and the queue each live in their own unit.
-#include "game/match/match_state.h"
+#include "match/match_state.h"
 
 #include <string.h>
 
-#include "game/match/queue.h"
-#include "media/pavex.h"
+#include "match/queue.h"
+#include "pavex.h"
 
 MatchState match = {};
 

@@ -4,20 +4,19 @@
 //
 // Owns `InputState` and the moves of the falling piece. It must not lock pieces,
 // score or change the fall gauge, except that the player's hard drop empties it.
-#include "game/match/movement.h"
+#include "match/movement.h"
 
 #include <limits.h>
 #include <string.h>
 
-#include "game/match/match_state.h"
-#include "game/match/pieces.h"
-#include "game/match/queue.h"
-#include "game/shell/assets.h"
-#include "game/shell/settings.h"
-#include "media/pavex.h"
+#include "match/match_state.h"
+#include "match/pieces.h"
+#include "match/queue.h"
+#include "shell/assets.h"
+#include "shell/settings.h"
+#include "pavex.h"
 
 namespace {
-
 
 // Frames a direction must be held at sensitivity 6 before it moves every frame.
 constexpr int kFastRepeatAfter = 13;

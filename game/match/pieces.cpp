@@ -2,7 +2,7 @@
 //
 // Owns the constant shapes (a block cell holds kind + 1) and the translation of pad
 // bits into one direction code. It must not move pieces or read the well.
-#include "game/match/pieces.h"
+#include "match/pieces.h"
 
 #include <string.h>
 

@@ -4,7 +4,7 @@
 
 #include <stdint.h>
 
-#include "game/match/match_state.h"
+#include "match/match_state.h"
 
 // Steps of LoadShape.
 constexpr int kShapePrevious = 0;

@@ -2,7 +2,7 @@
 //
 // Owns the pictures placed on the play screen and the display counters of the
 // gauges. It reads the match state and must never change a rule field.
-#include "game/match/playfield_draw.h"
+#include "match/playfield_draw.h"
 
 // Filled by the drawing units together with the play-screen pictures they place.
 void DrawFallGauge(int) {}

@@ -3,11 +3,11 @@
 // Owns how kinds are drawn (one uniform draw, never equal to the kind just before it
 // in the queue) and how the falling piece enters the well. It must not test whether
 // a spawned piece fits: the round loop decides that.
-#include "game/match/queue.h"
+#include "match/queue.h"
 
-#include "game/match/match_state.h"
-#include "game/match/pieces.h"
-#include "media/pavex.h"
+#include "match/match_state.h"
+#include "match/pieces.h"
+#include "pavex.h"
 
 namespace {
 

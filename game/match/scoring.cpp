@@ -3,12 +3,12 @@
 //
 // Owns score, lines, combo, maxCombo, comboBarValue and level. It must not touch
 // the well: which rows are full is decided by locking.
-#include "game/match/scoring.h"
+#include "match/scoring.h"
 
-#include "game/match/match_state.h"
-#include "game/match/playfield_draw.h"
-#include "game/shell/assets.h"
-#include "game/shell/settings.h"
+#include "match/match_state.h"
+#include "match/playfield_draw.h"
+#include "shell/assets.h"
+#include "shell/settings.h"
 
 namespace {
 

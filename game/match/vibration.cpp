@@ -2,10 +2,10 @@
 // clear, the strongest for four rows, and the stop when its time is up.
 //
 // Owns `vibrationStart` and `vibrationLength`. It must not read the pad.
-#include "game/match/vibration.h"
+#include "match/vibration.h"
 
-#include "game/match/match_state.h"
-#include "media/pavex.h"
+#include "match/match_state.h"
+#include "pavex.h"
 
 namespace {
 

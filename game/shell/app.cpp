@@ -4,12 +4,12 @@
 //
 // Owns: the start-up order and the exit code. Scenes live in their own units and are
 // called from the top-level loop; this unit keeps no state of theirs.
-#include "game/shell/app.h"
+#include "shell/app.h"
 
 #include <stdint.h>
 #include <stdlib.h>
 
-#include "media/pavex.h"
+#include "pavex.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 //
 // Owns the tables of loaded pictures and sounds and the operations that play or draw
 // them by number. It must not decide anything about rules or scenes.
-#include "game/shell/assets.h"
+#include "shell/assets.h"
 
 // The play calls are filled by the sound units; until the tables are loaded there is
 // nothing to play, and playing nothing is the defined behaviour of a missing sound.

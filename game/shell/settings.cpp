@@ -2,6 +2,6 @@
 //
 // Owns the instance and its start values only; it must not touch files (the
 // settings file is read and written by its own unit) and knows nothing of scenes.
-#include "game/shell/settings.h"
+#include "shell/settings.h"
 
 GameSettings gameSettings = kDefaultGameSettings;

@@ -12,7 +12,7 @@
 #include "media/core/api_lock.h"
 #include "media/core/frame.h"
 #include "media/core/log.h"
-#include "media/pavex.h"
+#include "pavex.h"
 
 namespace {
 int g_exiting;

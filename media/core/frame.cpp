@@ -27,7 +27,7 @@
 #include "media/core/tracked_alloc.h"
 #include "media/file/file_access.h"
 #include "media/graphics/screen.h"
-#include "media/pavex.h"
+#include "pavex.h"
 #include "media/platform/plat_clock.h"
 #include "media/platform/plat_instance.h"
 #include "media/platform/plat_system.h"
@@ -68,12 +68,12 @@ struct SystemRecord {
     char windowTitle[kTitleBytes];  // empty: "Pavex" at start-up
     int allowDoubleStart;
     int alwaysRun;
-    int windowStyleIndex;           // 0..6
-    double windowSizeRate;          // <= 0 counts as 1.0
+    int windowStyleIndex;   // 0..6
+    double windowSizeRate;  // <= 0 counts as 1.0
 
     // The run. Cleared by InitMediaLayer.
-    int mainWindow;                 // 1 while the window exists
-    int instance;                   // no module handle on Linux: stays 0
+    int mainWindow;  // 1 while the window exists
+    int instance;    // no module handle on Linux: stays 0
     std::thread::id mainThreadId;
     int active;
     std::atomic<int> endRequested;
@@ -82,14 +82,14 @@ struct SystemRecord {
     char startDirectory[kStartDirectoryBytes];
     std::atomic<int> pumpThreadEnded;  // the pump thread itself lives in Pump() below
 
-    int running;                    // something was started that EndMediaLayer must stop
+    int running;  // something was started that EndMediaLayer must stop
     int ending;
     int logStarted;
     int videoStarted;
     int servicesStarted;
     int markHeld;
-    int inPump;                     // re-entry guard of ProcessMessage
-    uint32_t inactiveSince;         // tick when the window last turned inactive
+    int inPump;              // re-entry guard of ProcessMessage
+    uint32_t inactiveSince;  // tick when the window last turned inactive
     PlatDesktopInfo desktop;
 };
 
@@ -121,8 +121,10 @@ bool OnMainThread() {
 // The main thread sleeps on the platform clock (virtual in tests); any other thread
 // sleeps for real, so that it never moves the main thread's clock.
 void Sleep(int ms) {
-    if (OnMainThread()) PlatSleepMillis(ms);
-    else std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+    if (OnMainThread())
+        PlatSleepMillis(ms);
+    else
+        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
 void SetEndRequested() {
@@ -134,7 +136,9 @@ void SetEndRequested() {
     pump.sleep.notify_all();
 }
 
-bool EndRequestedForLock() { return S.endRequested.load() != 0; }
+bool EndRequestedForLock() {
+    return S.endRequested.load() != 0;
+}
 
 int WindowFlags() {
     int row = S.windowStyleIndex;
@@ -173,11 +177,20 @@ void SetActive(int active) {
 
 void Dispatch(const PlatEvent& e) {
     switch (e.type) {
-    case PLAT_EVENT_CLOSE_REQUEST: HandleCloseRequest(); break;
-    case PLAT_EVENT_FOCUS_GAINED: SetActive(1); break;
-    case PLAT_EVENT_FOCUS_LOST: SetActive(0); break;
-    case PLAT_EVENT_EXPOSED: ScreenRepaint(); break;
-    default: break;  // resizes are scaled by the platform; keys and devices it handled
+        case PLAT_EVENT_CLOSE_REQUEST:
+            HandleCloseRequest();
+            break;
+        case PLAT_EVENT_FOCUS_GAINED:
+            SetActive(1);
+            break;
+        case PLAT_EVENT_FOCUS_LOST:
+            SetActive(0);
+            break;
+        case PLAT_EVENT_EXPOSED:
+            ScreenRepaint();
+            break;
+        default:
+            break;  // resizes are scaled by the platform; keys and devices it handled
     }
 }
 
@@ -223,7 +236,7 @@ void PumpThreadMain() {
         PumpThread& pump = Pump();
         std::unique_lock<std::mutex> hold(pump.sleepMutex);
         pump.sleep.wait_for(hold, std::chrono::milliseconds(kPumpPeriodMs),
-                             [] { return S.endRequested.load() != 0; });
+                            [] { return S.endRequested.load() != 0; });
     }
     S.pumpThreadEnded = 1;
 }
@@ -289,7 +302,8 @@ void ShutDown() {
 int SetUpWindow() {
     uint64_t total = 0, available = 0;
     PlatMemoryStatus(&total, &available);
-    LogFormat("メモリ総量:%.2fMB  空きメモリ領域:%.2fMB ", total / 1048576.0, available / 1048576.0);
+    LogFormat("メモリ総量:%.2fMB  空きメモリ領域:%.2fMB ", total / 1048576.0,
+              available / 1048576.0);
 
     ClockSelectSource();  // also seeds the random generator with the tick count
 
@@ -434,7 +448,8 @@ int ChangeWindowModeInternal(int windowed) {
     windowed = windowed ? 1 : 0;
     if (windowed == S.windowMode) return 0;
     S.windowMode = windowed;
-    Log(windowed ? "ウインドウモードフラグが立てられました\n" : "ウインドウモードフラグが倒されました\n");
+    Log(windowed ? "ウインドウモードフラグが立てられました\n"
+                 : "ウインドウモードフラグが倒されました\n");
     if (!S.initialised) return 0;
     LogString(windowed ? "ウインドウスタイルをウインドウモード用に変更します... "
                        : "ウインドウスタイルをフルスクリーンモード用に変更します... ");
@@ -460,14 +475,30 @@ void CopyTitle(const char* title) {
 
 // ---- frame.h ----
 
-int FrameInitialised() { return S.initialised; }
-int FrameEnding() { return S.ending; }
-int FrameEndRequested() { return S.endRequested.load(); }
-int FrameIsActive() { return S.active; }
-int FrameAlwaysRun() { return S.alwaysRun; }
-int FrameIsWindowed() { return S.windowMode; }
-int FrameIsMainThread() { return OnMainThread() ? 1 : 0; }
-const char* FrameStartDirectory() { return S.startDirectory; }
+int FrameInitialised() {
+    return S.initialised;
+}
+int FrameEnding() {
+    return S.ending;
+}
+int FrameEndRequested() {
+    return S.endRequested.load();
+}
+int FrameIsActive() {
+    return S.active;
+}
+int FrameAlwaysRun() {
+    return S.alwaysRun;
+}
+int FrameIsWindowed() {
+    return S.windowMode;
+}
+int FrameIsMainThread() {
+    return OnMainThread() ? 1 : 0;
+}
+const char* FrameStartDirectory() {
+    return S.startDirectory;
+}
 
 void FrameWaitWhileInactive() {
     if (S.inPump || !OnMainThread()) return;
@@ -475,7 +506,9 @@ void FrameWaitWhileInactive() {
         ProcessMessageInternal();
 }
 
-void FrameShutDown() { ShutDown(); }
+void FrameShutDown() {
+    ShutDown();
+}
 
 int FrameApplyWindowMode(int width, int height, int refreshRate) {
     if (!S.mainWindow) return 0;

@@ -3,13 +3,13 @@
 #ifndef PAVEX_CORE_FRAME_H
 #define PAVEX_CORE_FRAME_H
 
-int FrameInitialised();        // 1 between a successful InitMediaLayer and EndMediaLayer
-int FrameEnding();             // 1 while EndMediaLayer (or the fatal exit) runs
-int FrameEndRequested();       // 1 once the window was closed or the end requested
-int FrameIsActive();           // 1 while the window has the focus
-int FrameAlwaysRun();          // the SetRunWhileInactive flag
-int FrameIsWindowed();         // 1 window mode, 0 full screen
-int FrameIsMainThread();       // 1 on the thread that called InitMediaLayer
+int FrameInitialised();   // 1 between a successful InitMediaLayer and EndMediaLayer
+int FrameEnding();        // 1 while EndMediaLayer (or the fatal exit) runs
+int FrameEndRequested();  // 1 once the window was closed or the end requested
+int FrameIsActive();      // 1 while the window has the focus
+int FrameAlwaysRun();     // the SetRunWhileInactive flag
+int FrameIsWindowed();    // 1 window mode, 0 full screen
+int FrameIsMainThread();  // 1 on the thread that called InitMediaLayer
 const char* FrameStartDirectory();
 // The inactive wait of the screen and input calls: unless the window is active (or
 // the program keeps running while inactive in window mode), loops on ProcessMessage

@@ -14,7 +14,7 @@
 #include <string.h>
 
 #include "media/core/api_lock.h"
-#include "media/pavex.h"
+#include "pavex.h"
 #include "media/platform/plat_clock.h"
 #include "media/platform/plat_system.h"
 

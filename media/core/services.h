@@ -10,13 +10,13 @@
 
 struct ServiceHooks {
     const char* name;
-    int (*startUp)();             // 0, or -1: InitMediaLayer fails
+    int (*startUp)();  // 0, or -1: InitMediaLayer fails
     void (*shutDown)();
-    void (*pump)();               // periodic work inside ProcessMessage
-    void (*activate)(int active); // window focus changed
+    void (*pump)();                // periodic work inside ProcessMessage
+    void (*activate)(int active);  // window focus changed
 };
 
-int ServicesStartUp();            // 0, or -1 after the first failing area (already started ones stay up)
+int ServicesStartUp();  // 0, or -1 after the first failing area (already started ones stay up)
 void ServicesShutDown();
 void ServicesPump();
 void ServicesActivate(int active);

@@ -12,7 +12,7 @@
 #include "media/core/tracked_alloc.h"
 #include "media/file/file_access.h"
 #include "media/file/pva_format.h"
-#include "media/pavex.h"
+#include "pavex.h"
 #include "media/platform/plat_file.h"
 #include "media/platform/plat_system.h"
 

@@ -16,7 +16,7 @@
 #include "media/core/frame.h"
 #include "media/core/log.h"
 #include "media/core/tracked_alloc.h"
-#include "media/pavex.h"
+#include "pavex.h"
 #include "media/platform/plat_clock.h"
 #include "media/platform/plat_window.h"
 
@@ -25,11 +25,11 @@ namespace {
 constexpr int kDefaultWidth = 640;
 constexpr int kDefaultHeight = 480;
 constexpr int kDefaultBits = 16;
-constexpr int kMaxSide = 16384;               // keeps width * height * 4 far from overflow
-constexpr int kModeSpacingMs = 2000;          // mode changes closer than this wait ...
-constexpr int kModeSpacingWaitMs = 2060;      // ... until this long after the previous one
+constexpr int kMaxSide = 16384;           // keeps width * height * 4 far from overflow
+constexpr int kModeSpacingMs = 2000;      // mode changes closer than this wait ...
+constexpr int kModeSpacingWaitMs = 2060;  // ... until this long after the previous one
 constexpr int kModeSettleMs = 60;
-constexpr uint64_t kSoftVBlankMicros = 16666; // 60 Hz rhythm where the display cannot wait
+constexpr uint64_t kSoftVBlankMicros = 16666;  // 60 Hz rhythm where the display cannot wait
 
 struct ScreenRecord {
     int screenWidth, screenHeight;  // 0: none chosen (640 x 480)
@@ -42,29 +42,38 @@ struct ScreenRecord {
     uint32_t drawBright;
     int blendMode, blendParam;
     int waitVSync;
-    int vsyncMinGap;                // -1: no measured refresh (memory screen)
+    int vsyncMinGap;  // -1: no measured refresh (memory screen)
     uint32_t lastVSync;
     uint32_t lastModeChange;
-    int modeChanged;                // lastModeChange is valid
+    int modeChanged;  // lastModeChange is valid
     int started;
-    uint32_t* front;                // what the window shows
-    uint32_t* back;                 // the frame being built
+    uint32_t* front;  // what the window shows
+    uint32_t* back;   // the frame being built
     int surfaceWidth, surfaceHeight;
     uint32_t frameCount;
 };
 
 ScreenRecord S = {};
 
-int Width() { return S.screenWidth > 0 ? S.screenWidth : kDefaultWidth; }
-int Height() { return S.screenHeight > 0 ? S.screenHeight : kDefaultHeight; }
-int Bits() { return S.screenColourBits > 0 ? S.screenColourBits : kDefaultBits; }
+int Width() {
+    return S.screenWidth > 0 ? S.screenWidth : kDefaultWidth;
+}
+int Height() {
+    return S.screenHeight > 0 ? S.screenHeight : kDefaultHeight;
+}
+int Bits() {
+    return S.screenColourBits > 0 ? S.screenColourBits : kDefaultBits;
+}
 
 DrawSurface SurfaceOf(int target) {
     DrawSurface s = {nullptr, 0, 0, 0};
     if (!S.started) return s;
-    if (target == PAVEX_SCREEN_FRONT) s.pixels = S.front;
-    else if (target == PAVEX_SCREEN_BACK) s.pixels = S.back;
-    else return s;
+    if (target == PAVEX_SCREEN_FRONT)
+        s.pixels = S.front;
+    else if (target == PAVEX_SCREEN_BACK)
+        s.pixels = S.back;
+    else
+        return s;
     s.width = S.surfaceWidth;
     s.height = S.surfaceHeight;
     s.pitch = S.surfaceWidth * 4;
@@ -83,13 +92,23 @@ void TargetSize(int* w, int* h) {
     }
 }
 
-int Clamp(int v, int lo, int hi) { return v < lo ? lo : (v > hi ? hi : v); }
+int Clamp(int v, int lo, int hi) {
+    return v < lo ? lo : (v > hi ? hi : v);
+}
 
 void SetClip(int x1, int y1, int x2, int y2) {
     int w = 0, h = 0;
     TargetSize(&w, &h);
-    if (x1 > x2) { int t = x1; x1 = x2; x2 = t; }
-    if (y1 > y2) { int t = y1; y1 = y2; y2 = t; }
+    if (x1 > x2) {
+        int t = x1;
+        x1 = x2;
+        x2 = t;
+    }
+    if (y1 > y2) {
+        int t = y1;
+        y1 = y2;
+        y2 = t;
+    }
     S.clipRect.x1 = Clamp(x1, 0, w);
     S.clipRect.x2 = Clamp(x2, 0, w);
     S.clipRect.y1 = Clamp(y1, 0, h);
@@ -311,7 +330,9 @@ int StartUp() {
 
 // ---- screen.h ----
 
-int ScreenStartUp() { return StartUp(); }
+int ScreenStartUp() {
+    return StartUp();
+}
 
 void ScreenShutDown() {
     if (!S.started && !S.front && !S.back) return;
@@ -320,23 +341,49 @@ void ScreenShutDown() {
     LogString("グラフィック管理系の終了処理は正常に終了しました\n");
 }
 
-int ScreenStarted() { return S.started; }
-int ScreenWidth() { return Width(); }
-int ScreenHeight() { return Height(); }
-int ScreenColourBits() { return S.started ? S.actualColourBits : Bits(); }
-int ScreenDrawTarget() { return S.drawScreen; }
-DrawSurface ScreenDrawSurface() { return SurfaceOf(S.drawScreen); }
-DrawSurface ScreenSurface(int target) { return SurfaceOf(target); }
-ClipRect ScreenClip() { return S.clipRect; }
-int ScreenClipEmpty() { return S.clipEmpty; }
-uint32_t ScreenDrawBright() { return S.drawBright; }
+int ScreenStarted() {
+    return S.started;
+}
+int ScreenWidth() {
+    return Width();
+}
+int ScreenHeight() {
+    return Height();
+}
+int ScreenColourBits() {
+    return S.started ? S.actualColourBits : Bits();
+}
+int ScreenDrawTarget() {
+    return S.drawScreen;
+}
+DrawSurface ScreenDrawSurface() {
+    return SurfaceOf(S.drawScreen);
+}
+DrawSurface ScreenSurface(int target) {
+    return SurfaceOf(target);
+}
+ClipRect ScreenClip() {
+    return S.clipRect;
+}
+int ScreenClipEmpty() {
+    return S.clipEmpty;
+}
+uint32_t ScreenDrawBright() {
+    return S.drawBright;
+}
 void ScreenSetBlend(int mode, int param) {
     S.blendMode = mode;
     S.blendParam = param;
 }
-int ScreenBlendMode() { return S.blendMode; }
-int ScreenBlendParam() { return S.blendParam; }
-void ScreenSetWaitVSync(int wait) { S.waitVSync = wait ? 1 : 0; }
+int ScreenBlendMode() {
+    return S.blendMode;
+}
+int ScreenBlendParam() {
+    return S.blendParam;
+}
+void ScreenSetWaitVSync(int wait) {
+    S.waitVSync = wait ? 1 : 0;
+}
 
 int ScreenSelectTarget(int target) {
     if (!S.started) return -1;

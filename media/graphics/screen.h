@@ -1,7 +1,7 @@
 // screen.h - what the graphics units (drawing, images, text, capture) may ask of the
 // screen: the draw target and its pixels, the clip rectangle, the drawing
 // brightness and the blend state. Implemented in media/graphics/screen.cpp; the
-// public screen calls are in media/pavex.h. Callers hold the API lock.
+// public screen calls are in pavex.h. Callers hold the API lock.
 #ifndef PAVEX_GRAPHICS_SCREEN_H
 #define PAVEX_GRAPHICS_SCREEN_H
 
@@ -23,21 +23,21 @@ struct ClipRect {
 };
 
 // Graphics start-up and shutdown, run by InitMediaLayer / EndMediaLayer.
-int ScreenStartUp();        // 0, or -1 (the layer cannot start)
+int ScreenStartUp();  // 0, or -1 (the layer cannot start)
 void ScreenShutDown();
-int ScreenStarted();        // 1 while the screen surfaces exist
+int ScreenStarted();  // 1 while the screen surfaces exist
 
 // The screen size in force (640 x 480 when none was chosen).
 int ScreenWidth();
 int ScreenHeight();
-int ScreenColourBits();     // the depth the screen really has (the memory screen: 32)
+int ScreenColourBits();  // the depth the screen really has (the memory screen: 32)
 
-int ScreenDrawTarget();     // -4 front, -2 back, or a screen graphic
-DrawSurface ScreenDrawSurface();       // the surface of the draw target
-DrawSurface ScreenSurface(int target); // -4 or -2
+int ScreenDrawTarget();                 // -4 front, -2 back, or a screen graphic
+DrawSurface ScreenDrawSurface();        // the surface of the draw target
+DrawSurface ScreenSurface(int target);  // -4 or -2
 ClipRect ScreenClip();
-int ScreenClipEmpty();      // 1: every drawing operation draws nothing
-uint32_t ScreenDrawBright();          // 0x00RRGGBB, 0xFFFFFF = no change
+int ScreenClipEmpty();        // 1: every drawing operation draws nothing
+uint32_t ScreenDrawBright();  // 0x00RRGGBB, 0xFFFFFF = no change
 void ScreenSetBlend(int mode, int param);
 int ScreenBlendMode();
 int ScreenBlendParam();

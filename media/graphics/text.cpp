@@ -4,7 +4,7 @@
 //
 // Owns: the font settings record. Touches nothing else.
 #include "media/core/api_lock.h"
-#include "media/pavex.h"
+#include "pavex.h"
 
 namespace {
 

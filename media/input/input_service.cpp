@@ -9,7 +9,7 @@
 #include "media/core/frame.h"
 #include "media/core/log.h"
 #include "media/input/input_service.h"
-#include "media/pavex.h"
+#include "pavex.h"
 
 namespace {
 

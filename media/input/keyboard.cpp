@@ -8,7 +8,7 @@
 
 #include "media/core/api_lock.h"
 #include "media/input/input_service.h"
-#include "media/pavex.h"
+#include "pavex.h"
 
 namespace {
 

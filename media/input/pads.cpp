@@ -11,7 +11,7 @@
 #include "media/core/api_lock.h"
 #include "media/core/log.h"
 #include "media/input/input_service.h"
-#include "media/pavex.h"
+#include "pavex.h"
 
 namespace {
 

@@ -22,7 +22,7 @@
 #include "media/core/api_lock.h"
 #include "media/core/frame.h"
 #include "media/input/input_service.h"
-#include "media/pavex.h"
+#include "pavex.h"
 
 namespace {
 

@@ -7,11 +7,11 @@
 
 #include <stdint.h>
 
-uint32_t PlatTickMillis();         // milliseconds, wraps after 2^32
-uint64_t PlatMicroseconds();       // microseconds since an arbitrary origin
-uint64_t PlatCounterFrequency();   // counts per second of the high-resolution clock (0: none)
-uint64_t PlatCounter();            // the high-resolution clock itself
-void PlatSleepMillis(int ms);      // ms <= 0 yields once
-void PlatLocalTime(int out[6]);    // year, month 1-12, day 1-31, hour, minute, second
+uint32_t PlatTickMillis();        // milliseconds, wraps after 2^32
+uint64_t PlatMicroseconds();      // microseconds since an arbitrary origin
+uint64_t PlatCounterFrequency();  // counts per second of the high-resolution clock (0: none)
+uint64_t PlatCounter();           // the high-resolution clock itself
+void PlatSleepMillis(int ms);     // ms <= 0 yields once
+void PlatLocalTime(int out[6]);   // year, month 1-12, day 1-31, hour, minute, second
 
 #endif

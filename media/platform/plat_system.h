@@ -27,7 +27,7 @@ struct PlatCpuInfo {
     char brand[49];
 };
 void PlatCpuIdentify(PlatCpuInfo* info);
-uint64_t PlatCycleCounter();       // time-stamp counter, 0 without one
+uint64_t PlatCycleCounter();  // time-stamp counter, 0 without one
 
 // Converts UTF-8 text to Shift-JIS (CP932). Writes at most size-1 bytes and a zero;
 // characters without a Shift-JIS form become '?'. Returns the bytes written.

@@ -26,11 +26,11 @@ int PlatDesktop(PlatDesktopInfo* out);  // 0, or -1 before PlatVideoStart
 
 // Window flags, from the frame's window-style table.
 enum PlatWindowFlag {
-    PLAT_WINDOW_FULLSCREEN = 1,  // exclusive full screen at the client size
-    PLAT_WINDOW_CAPTION = 2,     // title bar and system decorations
-    PLAT_WINDOW_UTILITY = 4,     // tool window
-    PLAT_WINDOW_TOPMOST = 8,     // kept above other windows
-    PLAT_WINDOW_HIDE_CURSOR = 16 // no mouse cursor over the window
+    PLAT_WINDOW_FULLSCREEN = 1,   // exclusive full screen at the client size
+    PLAT_WINDOW_CAPTION = 2,      // title bar and system decorations
+    PLAT_WINDOW_UTILITY = 4,      // tool window
+    PLAT_WINDOW_TOPMOST = 8,      // kept above other windows
+    PLAT_WINDOW_HIDE_CURSOR = 16  // no mouse cursor over the window
 };
 
 // Opens the one window, centred on the desktop, with a client area of the given
@@ -52,9 +52,9 @@ enum PlatEventType {
     PLAT_EVENT_CLOSE_REQUEST,  // close box, window manager, or SIGTERM/SIGINT
     PLAT_EVENT_FOCUS_GAINED,
     PLAT_EVENT_FOCUS_LOST,
-    PLAT_EVENT_EXPOSED,        // the window must be painted again
-    PLAT_EVENT_RESIZED,        // width, height: the new client size
-    PLAT_EVENT_OTHER           // anything else the platform handled itself (keys, devices)
+    PLAT_EVENT_EXPOSED,  // the window must be painted again
+    PLAT_EVENT_RESIZED,  // width, height: the new client size
+    PLAT_EVENT_OTHER     // anything else the platform handled itself (keys, devices)
 };
 struct PlatEvent {
     int type;

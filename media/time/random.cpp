@@ -8,7 +8,7 @@
 #include <stdint.h>
 
 #include "media/core/api_lock.h"
-#include "media/pavex.h"
+#include "pavex.h"
 #include "media/platform/plat_system.h"
 
 namespace {

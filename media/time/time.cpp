@@ -8,7 +8,7 @@
 
 #include "media/core/api_lock.h"
 #include "media/core/log.h"
-#include "media/pavex.h"
+#include "pavex.h"
 #include "media/platform/plat_clock.h"
 #include "media/platform/plat_system.h"
 #include "media/time/time_internal.h"

@@ -20,23 +20,23 @@ void Reset(uint32_t startMs = 1000);
 // ---- clock ----
 uint32_t NowMs();
 void AdvanceMs(uint32_t ms);
-void SetNowMs(uint32_t ms);          // e.g. just before the 2^32 wrap
-uint64_t SleptMs();                  // total of all sleeps since Reset
-int SleepCalls();                    // number of sleep calls since Reset
+void SetNowMs(uint32_t ms);  // e.g. just before the 2^32 wrap
+uint64_t SleptMs();          // total of all sleeps since Reset
+int SleepCalls();            // number of sleep calls since Reset
 // The local calendar the program reads (fixed: 5 December 2026, 21:43:07 after Reset).
 void SetLocalDateTime(int year, int month, int day, int hour, int minute, int second);
 
 // ---- window ----
 bool WindowOpen();
-void RequestClose();                 // the player clicks the close box
-void SetFocus(bool active);          // the window gains or loses focus
+void RequestClose();         // the player clicks the close box
+void SetFocus(bool active);  // the window gains or loses focus
 const char* WindowTitle();
 void SetDesktop(int width, int height, int bitsPerPixel);  // default 1920 x 1080, 32 bits
 
 // ---- presented frames ----
 struct Frame {
     int width = 0, height = 0;
-    std::vector<uint32_t> pixels;    // XRGB8888, row after row
+    std::vector<uint32_t> pixels;  // XRGB8888, row after row
 };
 int PresentedCount();
 const Frame& LastPresented();

@@ -83,7 +83,6 @@ void SetLocalDateTime(int year, int month, int day, int hour, int minute, int se
     for (int i = 0; i < 6; ++i) g_localTime[i] = values[i];
 }
 
-
 uint32_t NowMs() {
     return PlatTickMillis();
 }

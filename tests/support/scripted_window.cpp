@@ -57,8 +57,7 @@ int PlatDesktop(PlatDesktopInfo* out) {
 
 int PlatWindowOpen(const char* titleUtf8, int clientWidth, int clientHeight, int flags) {
     std::lock_guard<std::mutex> hold(g_mutex);
-    if (!g_window.videoStarted || g_window.open || clientWidth <= 0 || clientHeight <= 0)
-        return -1;
+    if (!g_window.videoStarted || g_window.open || clientWidth <= 0 || clientHeight <= 0) return -1;
     g_window.open = true;
     g_window.title = titleUtf8 ? titleUtf8 : "";
     g_window.clientWidth = clientWidth;
@@ -91,7 +90,9 @@ int PlatWindowSetMode(int clientWidth, int clientHeight, int flags, int) {
     return 0;
 }
 
-int PlatWindowDisableTextInput() { return 1; }
+int PlatWindowDisableTextInput() {
+    return 1;
+}
 
 void PlatWindowRaise() {}
 
@@ -105,16 +106,14 @@ int PlatPollEvent(PlatEvent* out) {
 
 int PlatPresent(const uint32_t* pixels, int width, int height, int pitchBytes, int) {
     std::lock_guard<std::mutex> hold(g_mutex);
-    if (!g_window.open || !pixels || width <= 0 || height <= 0 ||
-        pitchBytes < width * 4)
-        return -1;
+    if (!g_window.open || !pixels || width <= 0 || height <= 0 || pitchBytes < width * 4) return -1;
     script::Frame& f = g_window.last;
     f.width = width;
     f.height = height;
     f.pixels.resize(static_cast<size_t>(width) * height);
     for (int y = 0; y < height; ++y) {
-        const uint8_t* row = reinterpret_cast<const uint8_t*>(pixels) +
-                             static_cast<size_t>(y) * pitchBytes;
+        const uint8_t* row =
+            reinterpret_cast<const uint8_t*>(pixels) + static_cast<size_t>(y) * pitchBytes;
         memcpy(&f.pixels[static_cast<size_t>(y) * width], row, static_cast<size_t>(width) * 4);
     }
     ++g_window.presentedCount;
@@ -126,7 +125,9 @@ int PlatRepaint() {
     return g_window.open ? 0 : -1;
 }
 
-int PlatCanWaitVBlank() { return 0; }
+int PlatCanWaitVBlank() {
+    return 0;
+}
 
 namespace script {
 

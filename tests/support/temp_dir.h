@@ -8,8 +8,8 @@
 
 class TempDir {
 public:
-    TempDir();    // mkdtemp under the system's temporary folder, then chdir into it
-    ~TempDir();   // chdir back, remove the directory tree
+    TempDir();   // mkdtemp under the system's temporary folder, then chdir into it
+    ~TempDir();  // chdir back, remove the directory tree
     const std::string& path() const { return path_; }
     std::string file(const std::string& name) const { return path_ + "/" + name; }
     TempDir(const TempDir&) = delete;

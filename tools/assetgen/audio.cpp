@@ -94,18 +94,23 @@ std::vector<uint8_t> EncodeMp3(const Pcm& pcm) {
         const int n = std::min(chunk, frames - f);
         const int got = lame_encode_buffer_interleaved(gf, const_cast<short*>(s.data() + 2 * f), n,
                                                        buf.data(), static_cast<int>(buf.size()));
-        if (got < 0) ok = false;
-        else out.insert(out.end(), buf.begin(), buf.begin() + got);
+        if (got < 0)
+            ok = false;
+        else
+            out.insert(out.end(), buf.begin(), buf.begin() + got);
     }
     if (ok) {
         const int got = lame_encode_flush(gf, buf.data(), static_cast<int>(buf.size()));
-        if (got < 0) ok = false;
-        else out.insert(out.end(), buf.begin(), buf.begin() + got);
+        if (got < 0)
+            ok = false;
+        else
+            out.insert(out.end(), buf.begin(), buf.begin() + got);
     }
     if (ok) {
         // The first frame was reserved for the tag; write it now that the totals are known.
         const size_t tagSize = lame_get_lametag_frame(gf, buf.data(), buf.size());
-        if (tagSize > 0 && tagSize <= out.size()) std::copy(buf.begin(), buf.begin() + tagSize, out.begin());
+        if (tagSize > 0 && tagSize <= out.size())
+            std::copy(buf.begin(), buf.begin() + tagSize, out.begin());
     }
     lame_close(gf);
     if (!ok) out.clear();

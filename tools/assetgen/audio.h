@@ -30,10 +30,10 @@ bool SaveWav(const std::string& relativePath, const Pcm& pcm);
 std::vector<uint8_t> EncodeMp3(const Pcm& pcm);
 bool SaveMp3(const std::string& relativePath, const Pcm& pcm);
 
-void GenerateSoundEffects();  // data/Sound/Effect/*.wav
-void GenerateVoice();         // data/Sound/Voice/Voice_Lvup.wav
-void GenerateMusic();         // data/Sound/BGM/*.mp3
-void GenerateMovie();         // data/movie/MV004.avi
+void GenerateSoundEffects();                   // data/Sound/Effect/*.wav
+void GenerateVoice();                          // data/Sound/Voice/Voice_Lvup.wav
+void GenerateMusic();                          // data/Sound/BGM/*.mp3
+void GenerateMovie();                          // data/movie/MV004.avi
 std::vector<uint8_t> EncodeMovie(int frames);  // MJPEG AVI of the logo clip
 
 }  // namespace assetgen

@@ -16,7 +16,8 @@ namespace {
 constexpr int W = 800, H = 600;
 
 float Hash(int x, int y, uint32_t seed) {
-    uint32_t h = static_cast<uint32_t>(x) * 374761393u + static_cast<uint32_t>(y) * 668265263u + seed * 2246822519u;
+    uint32_t h = static_cast<uint32_t>(x) * 374761393u + static_cast<uint32_t>(y) * 668265263u +
+                 seed * 2246822519u;
     h = (h ^ (h >> 13)) * 1274126177u;
     h ^= h >> 16;
     return (h & 0xFFFFFF) / 16777215.0f;
@@ -92,16 +93,19 @@ void Dusk(Canvas& c) {  // level 10-14: neon dusk with a grid horizon
         const float z = 40.0f / std::max(d, 0.02f);
         const float gz = std::fabs(std::fmod(z, 40.0f) - 20.0f) < 1.6f / d * 0.2f ? 1.0f : 0.0f;
         const float px = (x - W / 2) / std::max(d, 0.02f);
-        const float gx = std::fabs(std::fmod(std::fabs(px), 160.0f) - 80.0f) < 2.5f / d ? 1.0f : 0.0f;
+        const float gx =
+            std::fabs(std::fmod(std::fabs(px), 160.0f) - 80.0f) < 2.5f / d ? 1.0f : 0.0f;
         return Add(col, Rgb(255, 60, 200), std::max(gx, gz) * (0.35f + 0.5f * d));
     });
     // The setting sun, cut by stripes.
-    c.fillSdf(250, 180, 550, 392, [](float x, float y) { return SdfCircle(x, y, 400, 330, 130); },
-              [](float x, float y) {
-                  (void)x;
-                  const bool gap = y > 300 && std::fmod(y, 14.0f) < (y - 300) / 14.0f;
-                  return gap ? Rgb(0, 0, 0, 0) : Mix(Rgb(255, 230, 90), Rgb(255, 70, 140), (y - 200) / 190.0f);
-              });
+    c.fillSdf(
+        250, 180, 550, 392, [](float x, float y) { return SdfCircle(x, y, 400, 330, 130); },
+        [](float x, float y) {
+            (void)x;
+            const bool gap = y > 300 && std::fmod(y, 14.0f) < (y - 300) / 14.0f;
+            return gap ? Rgb(0, 0, 0, 0)
+                       : Mix(Rgb(255, 230, 90), Rgb(255, 70, 140), (y - 200) / 190.0f);
+        });
     Stars(c, 303, 90, 250);
 }
 
@@ -133,7 +137,8 @@ void Nebula(Canvas& c) {  // level 20-24 and network rounds: a burning nebula
     c.fillRectShaded(0, 0, W, H, [](float x, float y) {
         const float n = Fbm(x * 0.004f, y * 0.005f, 51, 6);
         const float m = Fbm(x * 0.008f + 10, y * 0.008f, 57, 5);
-        Rgba col = Mix(Rgb(20, 4, 20), Rgb(160, 30, 40), std::clamp((n - 0.35f) * 2.2f, 0.0f, 1.0f));
+        Rgba col =
+            Mix(Rgb(20, 4, 20), Rgb(160, 30, 40), std::clamp((n - 0.35f) * 2.2f, 0.0f, 1.0f));
         return Add(col, Rgb(255, 140, 40), std::clamp((m - 0.55f) * 2.5f, 0.0f, 1.0f) * 0.8f);
     });
     Stars(c, 505, 200, H);
@@ -144,7 +149,8 @@ void Volcano(Canvas& c) {  // level 25-29: cracked lava under a black sky
         const float ridge = 1.0f - std::fabs(Fbm(x * 0.006f, y * 0.006f, 61, 5) * 2.0f - 1.0f);
         const float glow = std::pow(ridge, 8.0f);
         Rgba col = Mix(Rgb(16, 6, 8), Rgb(40, 10, 8), y / H);
-        return Add(Add(col, Rgb(255, 80, 10), glow * 0.9f), Rgb(255, 220, 80), std::pow(ridge, 20.0f));
+        return Add(Add(col, Rgb(255, 80, 10), glow * 0.9f), Rgb(255, 220, 80),
+                   std::pow(ridge, 20.0f));
     });
     Lcg rng(606);
     for (int k = 0; k < 120; ++k) {
@@ -179,7 +185,8 @@ void MenuBackdrop(Canvas& c) {  // menus: deep navy, tumbling block silhouettes,
         Canvas piece(4 * s + 4, 2 * s + 4);
         DrawPiece(piece, kind, 2, 2, 4 * s, 2 * s, s);
         const bool nearItems = x > 200 && x < 600 && y > 160 && y < 400;
-        c.draw(piece, static_cast<int>(x) - 2 * s, static_cast<int>(y) - s, nearItems ? 0.07f : 0.22f);
+        c.draw(piece, static_cast<int>(x) - 2 * s, static_cast<int>(y) - s,
+               nearItems ? 0.07f : 0.22f);
     }
     // Floor glow under the menu.
     c.fillRectShaded(0, 440, W, 160, [](float x, float y) {
@@ -191,10 +198,11 @@ void MenuBackdrop(Canvas& c) {  // menus: deep navy, tumbling block silhouettes,
 // Dark glass behind the wells and the panel.
 void DarkenPlayAreas(Canvas& c) {
     auto panel = [&](float x0, float y0, float x1, float y1, int alpha) {
-        c.fillSdf(static_cast<int>(x0) - 12, static_cast<int>(y0) - 12, static_cast<int>(x1) + 12,
-                  static_cast<int>(y1) + 12,
-                  [=](float x, float y) { return SdfRoundRect(x, y, x0, y0, x1, y1, 6) / 8.0f; },
-                  [=](float, float) { return Rgb(2, 4, 14, alpha); });
+        c.fillSdf(
+            static_cast<int>(x0) - 12, static_cast<int>(y0) - 12, static_cast<int>(x1) + 12,
+            static_cast<int>(y1) + 12,
+            [=](float x, float y) { return SdfRoundRect(x, y, x0, y0, x1, y1, 6) / 8.0f; },
+            [=](float, float) { return Rgb(2, 4, 14, alpha); });
     };
     panel(42, 71, 282, 575, 215);
     panel(516, 71, 756, 575, 215);
@@ -207,14 +215,30 @@ void DarkenPlayAreas(Canvas& c) {
 Canvas BackgroundArt(int number) {
     Canvas c(W, H, Rgb(0, 0, 0));
     switch (number) {
-        case 1: Sky(c); break;
-        case 2: Ocean(c); break;
-        case 3: Dusk(c); break;
-        case 4: Circuit(c); break;
-        case 5: Nebula(c); break;
-        case 6: Volcano(c); break;
-        case 7: Radiance(c); break;
-        default: MenuBackdrop(c); break;
+        case 1:
+            Sky(c);
+            break;
+        case 2:
+            Ocean(c);
+            break;
+        case 3:
+            Dusk(c);
+            break;
+        case 4:
+            Circuit(c);
+            break;
+        case 5:
+            Nebula(c);
+            break;
+        case 6:
+            Volcano(c);
+            break;
+        case 7:
+            Radiance(c);
+            break;
+        default:
+            MenuBackdrop(c);
+            break;
     }
     if (number >= 1 && number <= 7) DarkenPlayAreas(c);
     return c;

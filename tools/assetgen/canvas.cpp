@@ -45,7 +45,8 @@ float SdfCircle(float x, float y, float cx, float cy, float radius) {
 }
 
 Canvas::Canvas(int width, int height, Rgba fill)
-    : w_(std::max(width, 0)), h_(std::max(height, 0)),
+    : w_(std::max(width, 0)),
+      h_(std::max(height, 0)),
       px_(static_cast<size_t>(w_) * static_cast<size_t>(h_), fill) {}
 
 Rgba Canvas::get(int x, int y) const {
@@ -75,7 +76,9 @@ void Canvas::blend(int x, int y, Rgba c, float coverage) {
     d = Rgba{ch(c.r, d.r), ch(c.g, d.g), ch(c.b, d.b), ClampByte(oa * 255.0f)};
 }
 
-void Canvas::fill(Rgba c) { std::fill(px_.begin(), px_.end(), c); }
+void Canvas::fill(Rgba c) {
+    std::fill(px_.begin(), px_.end(), c);
+}
 
 void Canvas::fillRect(int x, int y, int w, int h, Rgba c) {
     for (int j = std::max(y, 0); j < std::min(y + h, h_); ++j)
@@ -118,17 +121,18 @@ void Canvas::fillSdf(int x0, int y0, int x1, int y1, const Sdf& sdf, const Shade
 }
 
 void Canvas::fillRoundRect(float x0, float y0, float x1, float y1, float radius, Rgba c) {
-    fillSdf(static_cast<int>(std::floor(x0)) - 1, static_cast<int>(std::floor(y0)) - 1,
-            static_cast<int>(std::ceil(x1)) + 1, static_cast<int>(std::ceil(y1)) + 1,
-            [=](float x, float y) { return SdfRoundRect(x, y, x0, y0, x1, y1, radius); },
-            [=](float, float) { return c; });
+    fillSdf(
+        static_cast<int>(std::floor(x0)) - 1, static_cast<int>(std::floor(y0)) - 1,
+        static_cast<int>(std::ceil(x1)) + 1, static_cast<int>(std::ceil(y1)) + 1,
+        [=](float x, float y) { return SdfRoundRect(x, y, x0, y0, x1, y1, radius); },
+        [=](float, float) { return c; });
 }
 
 void Canvas::fillCircle(float cx, float cy, float r, Rgba c) {
-    fillSdf(static_cast<int>(cx - r) - 2, static_cast<int>(cy - r) - 2,
-            static_cast<int>(cx + r) + 2, static_cast<int>(cy + r) + 2,
-            [=](float x, float y) { return SdfCircle(x, y, cx, cy, r); },
-            [=](float, float) { return c; });
+    fillSdf(
+        static_cast<int>(cx - r) - 2, static_cast<int>(cy - r) - 2, static_cast<int>(cx + r) + 2,
+        static_cast<int>(cy + r) + 2, [=](float x, float y) { return SdfCircle(x, y, cx, cy, r); },
+        [=](float, float) { return c; });
 }
 
 void Canvas::fillPolygon(const std::vector<float>& xy, Rgba c) {
@@ -149,8 +153,10 @@ void Canvas::fillPolygon(const std::vector<float>& xy, Rgba c) {
         }
         return in;
     };
-    for (int j = std::max(static_cast<int>(miny) - 1, 0); j < std::min(static_cast<int>(maxy) + 2, h_); ++j) {
-        for (int i = std::max(static_cast<int>(minx) - 1, 0); i < std::min(static_cast<int>(maxx) + 2, w_); ++i) {
+    for (int j = std::max(static_cast<int>(miny) - 1, 0);
+         j < std::min(static_cast<int>(maxy) + 2, h_); ++j) {
+        for (int i = std::max(static_cast<int>(minx) - 1, 0);
+             i < std::min(static_cast<int>(maxx) + 2, w_); ++i) {
             int hits = 0;
             for (int sy = 0; sy < 4; ++sy)
                 for (int sx = 0; sx < 4; ++sx)
@@ -164,13 +170,14 @@ void Canvas::line(float x0, float y0, float x1, float y1, float width, Rgba c) {
     const float dx = x1 - x0, dy = y1 - y0;
     const float len2 = std::max(dx * dx + dy * dy, 1e-6f);
     const float r = width * 0.5f;
-    fillSdf(static_cast<int>(std::min(x0, x1) - r) - 2, static_cast<int>(std::min(y0, y1) - r) - 2,
-            static_cast<int>(std::max(x0, x1) + r) + 2, static_cast<int>(std::max(y0, y1) + r) + 2,
-            [=](float x, float y) {
-                const float t = std::clamp(((x - x0) * dx + (y - y0) * dy) / len2, 0.0f, 1.0f);
-                return std::hypot(x - (x0 + t * dx), y - (y0 + t * dy)) - r;
-            },
-            [=](float, float) { return c; });
+    fillSdf(
+        static_cast<int>(std::min(x0, x1) - r) - 2, static_cast<int>(std::min(y0, y1) - r) - 2,
+        static_cast<int>(std::max(x0, x1) + r) + 2, static_cast<int>(std::max(y0, y1) + r) + 2,
+        [=](float x, float y) {
+            const float t = std::clamp(((x - x0) * dx + (y - y0) * dy) / len2, 0.0f, 1.0f);
+            return std::hypot(x - (x0 + t * dx), y - (y0 + t * dy)) - r;
+        },
+        [=](float, float) { return c; });
 }
 
 void Canvas::draw(const Canvas& src, int dx, int dy, float opacity) {
@@ -201,8 +208,9 @@ Canvas Canvas::scaled(int width, int height) const {
                 acc[3] += wa;
             }
             if (acc[3] > 0.0f)
-                out.set(i, j, Rgba{ClampByte(acc[0] / acc[3]), ClampByte(acc[1] / acc[3]),
-                                   ClampByte(acc[2] / acc[3]), ClampByte(acc[3])});
+                out.set(i, j,
+                        Rgba{ClampByte(acc[0] / acc[3]), ClampByte(acc[1] / acc[3]),
+                             ClampByte(acc[2] / acc[3]), ClampByte(acc[3])});
         }
     }
     return out;

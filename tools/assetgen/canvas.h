@@ -19,8 +19,8 @@ constexpr Rgba Rgb(int r, int g, int b, int a = 255) {
                 static_cast<uint8_t>(a)};
 }
 
-Rgba Mix(Rgba a, Rgba b, float t);       // linear mix of all four channels, t in 0..1
-Rgba Scale(Rgba c, float k);             // colour times k (alpha kept), clamped
+Rgba Mix(Rgba a, Rgba b, float t);  // linear mix of all four channels, t in 0..1
+Rgba Scale(Rgba c, float k);        // colour times k (alpha kept), clamped
 Rgba WithAlpha(Rgba c, int a);
 
 // A shader gives the colour of a point; the shape's coverage multiplies its alpha.
@@ -90,8 +90,8 @@ public:
         s_ ^= s_ << 5;
         return s_;
     }
-    float unit() { return static_cast<float>(next() >> 8) / 16777216.0f; }       // 0..1
-    float signedUnit() { return unit() * 2.0f - 1.0f; }                            // -1..1
+    float unit() { return static_cast<float>(next() >> 8) / 16777216.0f; }  // 0..1
+    float signedUnit() { return unit() * 2.0f - 1.0f; }                     // -1..1
 
 private:
     uint32_t s_;

@@ -28,7 +28,8 @@ void Put(Canvas& dst, const Canvas& src, int x, int y, bool transparent = true) 
         }
 }
 
-void PutCell(Canvas& dst, const std::string& path, int cell, int x, int y, bool transparent = true) {
+void PutCell(Canvas& dst, const std::string& path, int cell, int x, int y,
+             bool transparent = true) {
     Put(dst, PictureCell(path, cell), x, y, transparent);
 }
 
@@ -73,14 +74,17 @@ int SampleCell(int c, int r, bool opponent) {
 }
 
 void PlayScene(Canvas& s, int background, bool versusMarks) {
-    s.draw(PictureCell(std::string("data/image/BG/BG00") + std::to_string(background) + ".jpg", 0), 0, 0);
+    s.draw(PictureCell(std::string("data/image/BG/BG00") + std::to_string(background) + ".jpg", 0),
+           0, 0);
     for (int side = 0; side < 2; ++side) {
         const int ox = side == 0 ? 42 : 516;
         for (int r = 0; r < 21; ++r)
             for (int c = 0; c < 10; ++c) {
                 const int v = SampleCell(c, r, side == 1);
-                if (v == 0) PutCell(s, kBlocks, 8, ox + 24 * c, 71 + 24 * r);
-                else PutCell(s, kBlocks, v - 1, ox + 24 * c, 71 + 24 * r, false);
+                if (v == 0)
+                    PutCell(s, kBlocks, 8, ox + 24 * c, 71 + 24 * r);
+                else
+                    PutCell(s, kBlocks, v - 1, ox + 24 * c, 71 + 24 * r, false);
             }
     }
     // Falling piece (purple) and its landing point.
@@ -150,7 +154,8 @@ Canvas TitleScene() {
     Canvas s(800, 600);
     s.draw(PictureCell("data/image/BG/BG008.jpg", 0), 0, 0);
     PutStretched(s, "data/image/menu/Title.png", 0, 0, 32, 800, 160);
-    for (int k = 0; k < 4; ++k) PutCell(s, "data/image/menu/MainMenu.png", k == 0 ? 0 : k + 4, 314, 228 + 32 * k);
+    for (int k = 0; k < 4; ++k)
+        PutCell(s, "data/image/menu/MainMenu.png", k == 0 ? 0 : k + 4, 314, 228 + 32 * k);
     return s;
 }
 
@@ -159,12 +164,14 @@ Canvas NetworkScene() {
     s.draw(PictureCell("data/image/BG/BG008.jpg", 0), 0, 0);
     PutStretched(s, "data/image/menu/Title.png", 0, 0, 32, 800, 160);
     const int ys[5] = {228, 260, 292, 324, 356};
-    for (int k = 0; k < 4; ++k) PutCell(s, "data/image/menu/NetWork.png", k == 3 ? 3 : k + 4, 256, ys[k]);
+    for (int k = 0; k < 4; ++k)
+        PutCell(s, "data/image/menu/NetWork.png", k == 3 ? 3 : k + 4, 256, ys[k]);
     PutCell(s, "data/image/menu/Select.png", 7, 256, ys[4]);
     PutCell(s, "data/image/common/Cursor.bmp", 0, 356 + 16 * 1, 295);
     PutCell(s, "data/image/common/Cursor.bmp", 0, 356 + 16 * 4 + 16 * (4 / 3), 327);
     const int port[5] = {1, 0, 0, 0, 1};
-    for (int k = 0; k < 5; ++k) PutCell(s, "data/image/common/Number_s_b.png", port[k], 352 + 16 * k, 301);
+    for (int k = 0; k < 5; ++k)
+        PutCell(s, "data/image/common/Number_s_b.png", port[k], 352 + 16 * k, 301);
     const int addr[12] = {1, 9, 2, 1, 6, 8, 0, 0, 1, 0, 1, 2};
     for (int k = 0; k < 12; ++k)
         PutCell(s, "data/image/common/Number_s_b.png", addr[k], 352 + 16 * k + 16 * (k / 3), 333);
@@ -246,7 +253,9 @@ Canvas Sheet(bool backgrounds) {
         items.push_back({&r, big ? 0.5f : 1.0f});
     }
     // Shelf packing.
-    struct Place { int x, y; };
+    struct Place {
+        int x, y;
+    };
     std::vector<Place> places;
     int x = 10, y = 10, shelf = 0;
     for (const auto& [r, scale] : items) {
@@ -273,22 +282,25 @@ Canvas Sheet(bool backgrounds) {
         const PictureRecord& r = *items[k].first;
         const float scale = items[k].second;
         const int px = places[k].x, py = places[k].y;
-        std::string label = r.path.substr(r.path.find("image/") != std::string::npos ? r.path.find("image/") + 6 : 0);
+        std::string label = r.path.substr(
+            r.path.find("image/") != std::string::npos ? r.path.find("image/") + 6 : 0);
         DrawTextBox(sheet, label, name, px, py, 600, 18, Align::Left);
-        const Canvas img = scale == 1.0f ? r.image
-                                         : r.image.scaled(static_cast<int>(r.image.width() * scale),
-                                                          static_cast<int>(r.image.height() * scale));
+        const Canvas img = scale == 1.0f
+                               ? r.image
+                               : r.image.scaled(static_cast<int>(r.image.width() * scale),
+                                                static_cast<int>(r.image.height() * scale));
         // Checker shows the transparent parts.
         for (int j = 0; j < img.height(); ++j)
             for (int i = 0; i < img.width(); ++i)
-                sheet.set(px + i, py + 22 + j, ((i / 8 + j / 8) & 1) ? Rgb(74, 74, 84) : Rgb(96, 96, 108));
+                sheet.set(px + i, py + 22 + j,
+                          ((i / 8 + j / 8) & 1) ? Rgb(74, 74, 84) : Rgb(96, 96, 108));
         Put(sheet, img, px, py + 22);
         if (r.across * r.down > 1) {
             for (int c = 0; c < r.across * r.down; ++c) {
                 const int cx = px + static_cast<int>((c % r.across) * r.cellW * scale);
                 const int cy = py + 22 + static_cast<int>((c / r.across) * r.cellH * scale);
-                sheet.strokeRect(cx, cy, static_cast<int>(r.cellW * scale), static_cast<int>(r.cellH * scale),
-                                 Rgb(255, 0, 255, 140), 1);
+                sheet.strokeRect(cx, cy, static_cast<int>(r.cellW * scale),
+                                 static_cast<int>(r.cellH * scale), Rgb(255, 0, 255, 140), 1);
                 DrawTextBox(sheet, std::to_string(c), num, cx + 1, cy + 1, 14, 10, Align::Left);
             }
         }

@@ -17,7 +17,9 @@ Pcm Mono(float seconds) {
     return p;
 }
 
-void Add(Pcm& p, Note n) { RenderNote(p.samples, 1, kRate, n, false); }
+void Add(Pcm& p, Note n) {
+    RenderNote(p.samples, 1, kRate, n, false);
+}
 
 Note Blip(float start, float gate, float pitch, Wave w, float gain) {
     return MakeNote(start, gate, pitch, w, gain, Adsr{0.002f, gate, 0.0f, 0.02f});
@@ -160,7 +162,8 @@ Pcm Quartet() {  // four rows at once: a big chord stab over an explosion
         n.cutoffDecay = 0.2f;
         Add(p, n);
     }
-    for (int k = 0; k < 6; ++k) Add(p, Blip(0.1f + k * 0.04f, 0.08f, 96 + (k % 3) * 4, Wave::Sine, 0.15f));
+    for (int k = 0; k < 6; ++k)
+        Add(p, Blip(0.1f + k * 0.04f, 0.08f, 96 + (k % 3) * 4, Wave::Sine, 0.15f));
     return Finish(p, 0.92f);
 }
 
@@ -234,12 +237,23 @@ void GenerateSoundEffects() {
         Pcm (*make)();
     };
     static const Entry entries[17] = {
-        {"BlockLanding.wav", BlockLanding}, {"Rotation.wav", Rotation},   {"Select.wav", Select},
-        {"Decide.wav", Decide},             {"DeleteLine.wav", DeleteLine}, {"ConfigSelect.wav", ConfigSelect},
-        {"ConfigCancel.wav", ConfigCancel}, {"ScreenShot.wav", ScreenShot}, {"AddLine.wav", AddLine},
-        {"Warning.wav", Warning},           {"Connect.wav", Connect},     {"Quartet.wav", Quartet},
-        {"Lock.wav", Lock},                 {"Lvup.wav", LevelUp},        {"HardDrop.wav", HardDrop},
-        {"BlockLanding2.wav", BlockLanding2}, {"Result.wav", Result},
+        {"BlockLanding.wav", BlockLanding},
+        {"Rotation.wav", Rotation},
+        {"Select.wav", Select},
+        {"Decide.wav", Decide},
+        {"DeleteLine.wav", DeleteLine},
+        {"ConfigSelect.wav", ConfigSelect},
+        {"ConfigCancel.wav", ConfigCancel},
+        {"ScreenShot.wav", ScreenShot},
+        {"AddLine.wav", AddLine},
+        {"Warning.wav", Warning},
+        {"Connect.wav", Connect},
+        {"Quartet.wav", Quartet},
+        {"Lock.wav", Lock},
+        {"Lvup.wav", LevelUp},
+        {"HardDrop.wav", HardDrop},
+        {"BlockLanding2.wav", BlockLanding2},
+        {"Result.wav", Result},
     };
     for (const Entry& e : entries) SaveWav(std::string("data/Sound/Effect/") + e.file, e.make());
 }

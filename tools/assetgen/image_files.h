@@ -12,7 +12,7 @@
 namespace assetgen {
 
 std::vector<uint8_t> EncodePng(const Canvas& c, bool withAlpha);
-std::vector<uint8_t> EncodeBmp24(const Canvas& c);  // alpha ignored
+std::vector<uint8_t> EncodeBmp24(const Canvas& c);              // alpha ignored
 std::vector<uint8_t> EncodeJpeg(const Canvas& c, int quality);  // alpha ignored
 
 // Writers below root (see output.h); false on failure (already reported).

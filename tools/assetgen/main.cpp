@@ -11,8 +11,10 @@ int main(int argc, char** argv) {
     bool contact = false;
     const char* out = nullptr;
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--contact-sheet") == 0) contact = true;
-        else if (!out) out = argv[i];
+        if (std::strcmp(argv[i], "--contact-sheet") == 0)
+            contact = true;
+        else if (!out)
+            out = argv[i];
         else {
             out = nullptr;
             break;

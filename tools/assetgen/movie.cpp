@@ -110,7 +110,7 @@ std::vector<uint8_t> EncodeMovie(int frames) {
     PutTag(movi, "movi");
     for (const std::vector<uint8_t>& j : jpegs) {
         PutTag(idx, "00dc");
-        PutU32(idx, 0x10);  // key frame
+        PutU32(idx, 0x10);                                // key frame
         PutU32(idx, static_cast<uint32_t>(movi.size()));  // from the "movi" tag
         PutU32(idx, static_cast<uint32_t>(j.size()));
         PutChunk(movi, "00dc", j);

@@ -19,7 +19,7 @@ enum class Groove { Anthem, Drive, Rush, Calm, Battle };
 struct TrackDef {
     const char* file;
     float bpm;
-    int key;                  // MIDI tonic of the bass octave + 12
+    int key;  // MIDI tonic of the bass octave + 12
     bool minor;
     std::vector<int> chords;  // scale degree of the chord root, one per bar
     Groove groove;
@@ -40,24 +40,24 @@ int ScaleNote(const TrackDef& t, int degree) {
 
 struct Song {
     const TrackDef& def;
-    float step;  // seconds per sixteenth
+    float step;                    // seconds per sixteenth
     std::vector<float> main, bus;  // stereo: dry mix and the echo bus
-    void add(Note n, bool echo = false) {
-        RenderNote(echo ? bus : main, 2, kRate, n, true);
-    }
+    void add(Note n, bool echo = false) { RenderNote(echo ? bus : main, 2, kRate, n, true); }
 };
 
 void Kick(Song& s, float t, float gain) {
     Note n = MakeNote(t, 0.12f, 45, Wave::Sine, gain, Adsr{0.001f, 0.1f, 0.0f, 0.08f});
     n.glide = -22;
     s.add(n);
-    Note click = MakeNote(t, 0.006f, 60, Wave::Noise, gain * 0.25f, Adsr{0.0005f, 0.005f, 0.0f, 0.004f});
+    Note click =
+        MakeNote(t, 0.006f, 60, Wave::Noise, gain * 0.25f, Adsr{0.0005f, 0.005f, 0.0f, 0.004f});
     click.cutoff = 3000;
     s.add(click);
 }
 
 void Snare(Song& s, float t, float gain, uint32_t seed) {
-    Note body = MakeNote(t, 0.05f, 55, Wave::Triangle, gain * 0.6f, Adsr{0.001f, 0.05f, 0.0f, 0.05f});
+    Note body =
+        MakeNote(t, 0.05f, 55, Wave::Triangle, gain * 0.6f, Adsr{0.001f, 0.05f, 0.0f, 0.05f});
     body.glide = -5;
     s.add(body);
     Note noise = MakeNote(t, 0.1f, 60, Wave::Noise, gain, Adsr{0.001f, 0.1f, 0.0f, 0.08f});
@@ -70,7 +70,7 @@ void Snare(Song& s, float t, float gain, uint32_t seed) {
 
 void Hat(Song& s, float t, float gain, bool open, uint32_t seed) {
     Note n = MakeNote(t, open ? 0.12f : 0.02f, 60, Wave::Noise, gain,
-                  Adsr{0.001f, open ? 0.1f : 0.02f, 0.0f, open ? 0.06f : 0.02f}, 0.25f);
+                      Adsr{0.001f, open ? 0.1f : 0.02f, 0.0f, open ? 0.06f : 0.02f}, 0.25f);
     n.cutoff = 7000;
     n.highpass = true;
     n.seed = seed;
@@ -118,7 +118,8 @@ void Bass(Song& s, int bar) {
     const int root = ScaleNote(s.def, s.def.chords[bar]) - 24;
     const Adsr env{0.003f, 0.08f, 0.6f, 0.04f};
     auto note = [&](int i, int len, int pitch) {
-        Note n = MakeNote(t0 + i * s.step, len * s.step * 0.85f, static_cast<float>(pitch), Wave::Saw, 0.32f, env);
+        Note n = MakeNote(t0 + i * s.step, len * s.step * 0.85f, static_cast<float>(pitch),
+                          Wave::Saw, 0.32f, env);
         n.cutoff = 400;
         n.cutoffEnv = 1400;
         n.cutoffDecay = 0.06f;
@@ -147,8 +148,12 @@ void Pad(Song& s, int bar) {
     const int deg = s.def.chords[bar];
     const float gain = s.def.groove == Groove::Calm ? 0.09f : 0.06f;
     for (int k = 0; k < 3; ++k) {
-        Note n = MakeNote(t0, 16 * s.step * 0.95f, static_cast<float>(ScaleNote(s.def, deg + 2 * k)), Wave::Saw,
-                      gain, Adsr{0.08f, 0.3f, 0.8f, 0.25f}, k == 0 ? -0.5f : k == 1 ? 0.5f : 0.0f);
+        Note n =
+            MakeNote(t0, 16 * s.step * 0.95f, static_cast<float>(ScaleNote(s.def, deg + 2 * k)),
+                     Wave::Saw, gain, Adsr{0.08f, 0.3f, 0.8f, 0.25f},
+                     k == 0   ? -0.5f
+                     : k == 1 ? 0.5f
+                              : 0.0f);
         n.wave2 = Wave::Saw;
         n.mix2 = 0.8f;
         n.detune2 = 0.12f;
@@ -166,8 +171,9 @@ void Arp(Song& s, int bar) {
     for (int i = 0; i < 16; i += every) {
         const int tone = ScaleNote(s.def, deg + order[(i / every) % 8]) + 12;
         Note n = MakeNote(t0 + i * s.step, s.step * 0.5f, static_cast<float>(tone),
-                      s.def.groove == Groove::Calm ? Wave::Triangle : Wave::Pulse25,
-                      fast ? 0.07f : 0.08f, Adsr{0.002f, 0.08f, 0.2f, 0.05f}, (i % 4 < 2) ? -0.4f : 0.4f);
+                          s.def.groove == Groove::Calm ? Wave::Triangle : Wave::Pulse25,
+                          fast ? 0.07f : 0.08f, Adsr{0.002f, 0.08f, 0.2f, 0.05f},
+                          (i % 4 < 2) ? -0.4f : 0.4f);
         n.cutoff = 2500;
         n.cutoffEnv = 3000;
         n.cutoffDecay = 0.05f;
@@ -217,7 +223,7 @@ void Lead(Song& s) {
             if (!cadence && k > 0 && (rng.next() % 7) == 0) continue;
             const float pitch = static_cast<float>(ScaleNote(s.def, deg + d) + 12);
             Note n = MakeNote((bar * 16 + start) * s.step, len * s.step * 0.9f, pitch, s.def.lead,
-                          s.def.leadGain, Adsr{0.01f, 0.15f, 0.7f, 0.08f}, 0.1f);
+                              s.def.leadGain, Adsr{0.01f, 0.15f, 0.7f, 0.08f}, 0.1f);
             n.wave2 = Wave::Sine;
             n.mix2 = 0.5f;
             n.detune2 = 12;
@@ -283,12 +289,60 @@ Pcm Render(const TrackDef& def) {
 void GenerateMusic() {
     // Bars are chosen so every loop lasts between about 16 and 21 seconds.
     const TrackDef tracks[6] = {
-        {"BGM000.mp3", 112, 57, true, {0, 5, 2, 6, 0, 5, 3, 4}, Groove::Anthem, Wave::Saw, 11, 0.18f},
-        {"BGM001.mp3", 126, 60, false, {0, 5, 3, 4, 0, 5, 1, 4}, Groove::Drive, Wave::Pulse25, 23, 0.2f},
-        {"BGM002.mp3", 138, 62, true, {0, 0, 5, 5, 3, 3, 4, 4, 0, 5, 3, 4}, Groove::Rush, Wave::Square, 37, 0.17f},
-        {"BGM003.mp3", 148, 64, true, {0, 5, 6, 4, 0, 5, 6, 4, 3, 4, 5, 4}, Groove::Battle, Wave::Saw, 41, 0.17f},
-        {"BGM005.mp3", 96, 65, false, {0, 3, 5, 4, 0, 3, 1, 4}, Groove::Calm, Wave::Triangle, 53, 0.22f},
-        {"BGM007.mp3", 160, 55, true, {0, 0, 6, 6, 5, 5, 4, 4, 0, 6, 5, 4, 0, 3, 5, 4}, Groove::Battle, Wave::Pulse25, 67, 0.17f},
+        {"BGM000.mp3",
+         112,
+         57,
+         true,
+         {0, 5, 2, 6, 0, 5, 3, 4},
+         Groove::Anthem,
+         Wave::Saw,
+         11,
+         0.18f},
+        {"BGM001.mp3",
+         126,
+         60,
+         false,
+         {0, 5, 3, 4, 0, 5, 1, 4},
+         Groove::Drive,
+         Wave::Pulse25,
+         23,
+         0.2f},
+        {"BGM002.mp3",
+         138,
+         62,
+         true,
+         {0, 0, 5, 5, 3, 3, 4, 4, 0, 5, 3, 4},
+         Groove::Rush,
+         Wave::Square,
+         37,
+         0.17f},
+        {"BGM003.mp3",
+         148,
+         64,
+         true,
+         {0, 5, 6, 4, 0, 5, 6, 4, 3, 4, 5, 4},
+         Groove::Battle,
+         Wave::Saw,
+         41,
+         0.17f},
+        {"BGM005.mp3",
+         96,
+         65,
+         false,
+         {0, 3, 5, 4, 0, 3, 1, 4},
+         Groove::Calm,
+         Wave::Triangle,
+         53,
+         0.22f},
+        {"BGM007.mp3",
+         160,
+         55,
+         true,
+         {0, 0, 6, 6, 5, 5, 4, 4, 0, 6, 5, 4, 0, 3, 5, 4},
+         Groove::Battle,
+         Wave::Pulse25,
+         67,
+         0.17f},
     };
     for (const TrackDef& t : tracks) SaveMp3(std::string("data/Sound/BGM/") + t.file, Render(t));
 }

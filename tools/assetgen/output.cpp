@@ -16,8 +16,12 @@ OutputState OUT;
 
 }  // namespace
 
-void SetOutputRoot(const std::string& root) { OUT.root = root; }
-const std::string& OutputRoot() { return OUT.root; }
+void SetOutputRoot(const std::string& root) {
+    OUT.root = root;
+}
+const std::string& OutputRoot() {
+    return OUT.root;
+}
 
 bool WriteOutputFile(const std::string& relativePath, const std::vector<uint8_t>& bytes) {
     const std::filesystem::path path = std::filesystem::path(OUT.root) / relativePath;
@@ -46,7 +50,9 @@ void Fail(const std::string& message) {
     OUT.failed = true;
 }
 
-bool HasFailed() { return OUT.failed; }
+bool HasFailed() {
+    return OUT.failed;
+}
 
 void PutU16(std::vector<uint8_t>& out, uint32_t v) {
     out.push_back(static_cast<uint8_t>(v));

@@ -44,14 +44,14 @@ const char* PieceRow(int kind, int row);
 void DrawPiece(Canvas& c, int kind, int x, int y, int w, int h, int s);
 
 // Menu item of 256 x 32 (or other width): highlighted items sit on a glowing bar.
-void DrawMenuItem(Canvas& c, int x, int y, int w, int h, const std::string& label,
-                  bool highlighted, Align align = Align::Center, int size = 19);
+void DrawMenuItem(Canvas& c, int x, int y, int w, int h, const std::string& label, bool highlighted,
+                  Align align = Align::Center, int size = 19);
 TextStyle LabelStyle(int size);
 
-void GeneratePlayPictures();    // game/ folder
-void GenerateMenuPictures();    // menu/ and config/ folders
-void GenerateCommonPictures();  // common/ digits, cursor, BG/Filter.bmp
-void GenerateBackgrounds();     // BG/BG001..BG008.jpg
+void GeneratePlayPictures();       // game/ folder
+void GenerateMenuPictures();       // menu/ and config/ folders
+void GenerateCommonPictures();     // common/ digits, cursor, BG/Filter.bmp
+void GenerateBackgrounds();        // BG/BG001..BG008.jpg
 Canvas BackgroundArt(int number);  // 1..8, the art before JPEG coding
 
 }  // namespace assetgen

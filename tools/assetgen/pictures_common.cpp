@@ -35,7 +35,8 @@ void DigitSet(const std::string& path, const DigitColor& col, int cell, int coun
     st.outline = cell == 16 ? 1.2f : 2.2f;
     st.outlineColor = col.outline;
     for (int k = 0; k < count; ++k) {
-        const std::string glyph = k < 10 ? std::string(1, static_cast<char>('0' + k)) : signs[k - 10];
+        const std::string glyph =
+            k < 10 ? std::string(1, static_cast<char>('0' + k)) : signs[k - 10];
         if (glyph.empty()) continue;
         DrawTextBox(c, glyph, st, static_cast<float>(k * cell), 0, static_cast<float>(cell),
                     static_cast<float>(cell));

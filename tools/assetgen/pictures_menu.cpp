@@ -99,8 +99,8 @@ void ConfigMenu() {
     head.shadow = 2;
     head.tracking = 2.0f;
     DrawTextBox(c, "CONFIGURATION", head, 0, 0, 256, 32);
-    static const char* const items[7] = {"DIFFICULTY",   "MOVE SPEED", "LANDING GUIDE", "GRID",
-                                         "VIBRATION",    "DEFAULTS",   "SAVE & EXIT"};
+    static const char* const items[7] = {"DIFFICULTY", "MOVE SPEED", "LANDING GUIDE", "GRID",
+                                         "VIBRATION",  "DEFAULTS",   "SAVE & EXIT"};
     for (int k = 0; k < 7; ++k) {
         TextStyle st = LabelStyle(18);
         DrawTextBox(c, items[k], st, 20, (k + 1) * 32, 236, 32, Align::Left);
@@ -108,22 +108,24 @@ void ConfigMenu() {
     // Cell 8: the cursor bar, drawn under the item labels.
     const int y = 8 * 32;
     c.fillRoundRect(0, y + 1, 256, y + 31, 8, Rgb(120, 70, 10));
-    c.fillSdf(0, y, 256, y + 32,
-              [=](float px, float py) { return SdfRoundRect(px, py, 2, y + 3, 254, y + 29, 7); },
-              [=](float px, float) {
-                  return Mix(Rgb(255, 200, 50), Rgb(150, 70, 10), px / 256.0f);
-              });
+    c.fillSdf(
+        0, y, 256, y + 32,
+        [=](float px, float py) { return SdfRoundRect(px, py, 2, y + 3, 254, y + 29, 7); },
+        [=](float px, float) { return Mix(Rgb(255, 200, 50), Rgb(150, 70, 10), px / 256.0f); });
     c.fillPolygon({3.0f, y + 9.0f, 12.0f, y + 16.0f, 3.0f, y + 23.0f}, Rgb(255, 255, 255));
     EmitPicture("data/image/config/ConfigMenu.png", c, Store::PngAlpha, 1, 9);
 }
 
 void ConfigValues() {
     Canvas c(128, 7 * 32);
-    static const char* const values[7] = {"EASY", "NORMAL", "HARD", "EXPERT", "ON", "OFF", "CLASSIC"};
-    const Rgba tops[7] = {Rgb(220, 255, 220), Rgb(220, 240, 255), Rgb(255, 230, 200), Rgb(255, 210, 210),
-                          Rgb(220, 255, 220), Rgb(220, 220, 230), Rgb(240, 230, 255)};
-    const Rgba bottoms[7] = {Rgb(70, 220, 100), Rgb(80, 170, 255), Rgb(255, 150, 40), Rgb(255, 60, 70),
-                             Rgb(70, 220, 100), Rgb(130, 136, 160), Rgb(170, 120, 255)};
+    static const char* const values[7] = {"EASY", "NORMAL", "HARD",   "EXPERT",
+                                          "ON",   "OFF",    "CLASSIC"};
+    const Rgba tops[7] = {Rgb(220, 255, 220), Rgb(220, 240, 255), Rgb(255, 230, 200),
+                          Rgb(255, 210, 210), Rgb(220, 255, 220), Rgb(220, 220, 230),
+                          Rgb(240, 230, 255)};
+    const Rgba bottoms[7] = {Rgb(70, 220, 100), Rgb(80, 170, 255), Rgb(255, 150, 40),
+                             Rgb(255, 60, 70),  Rgb(70, 220, 100), Rgb(130, 136, 160),
+                             Rgb(170, 120, 255)};
     for (int k = 0; k < 7; ++k) {
         TextStyle st = LabelStyle(18);
         st.top = tops[k];
@@ -146,15 +148,15 @@ void SensitivityBar() {
         c.gradientV(0, y0 + 32 + 9, 256, 14, fillTop, fillBottom);
         // Front: rim and step marks, the inside left to the key colour.
         const int fy = y0 + 64;
-        c.fillSdf(0, fy, 256, fy + 32,
-                  [=](float px, float py) {
-                      const float outer = SdfRoundRect(px, py, 0, fy + 6, 256, fy + 26, 6);
-                      const float inner = SdfRoundRect(px, py, 2.5f, fy + 8.5f, 253.5f, fy + 23.5f, 5);
-                      return std::max(outer, -inner);
-                  },
-                  [](float, float) { return Rgb(170, 186, 224); });
-        for (int x : {128, 192})
-            c.fillRect(x - 1, fy + 4, 2, 6, Rgb(255, 255, 255));
+        c.fillSdf(
+            0, fy, 256, fy + 32,
+            [=](float px, float py) {
+                const float outer = SdfRoundRect(px, py, 0, fy + 6, 256, fy + 26, 6);
+                const float inner = SdfRoundRect(px, py, 2.5f, fy + 8.5f, 253.5f, fy + 23.5f, 5);
+                return std::max(outer, -inner);
+            },
+            [](float, float) { return Rgb(170, 186, 224); });
+        for (int x : {128, 192}) c.fillRect(x - 1, fy + 4, 2, 6, Rgb(255, 255, 255));
         TextStyle st = LabelStyle(11);
         st.outline = 1.0f;
         DrawTextBox(c, "FAST", st, 8, fy + 8, 60, 16, Align::Left);

@@ -39,7 +39,8 @@ void PiecePictures() {
 }
 
 void Labels() {
-    static const char* const names[7] = {"LEVEL", "SCORE", "LINES", "COMBO", "TIME", "NEXT", "HOLD"};
+    static const char* const names[7] = {"LEVEL", "SCORE", "LINES", "COMBO",
+                                         "TIME",  "NEXT",  "HOLD"};
     Canvas c(96, 7 * 24);
     for (int k = 0; k < 7; ++k) {
         TextStyle st = LabelStyle(15);
@@ -84,9 +85,9 @@ void GaugeOutline(Canvas& c, int x, bool marks) {
 
 void FallGauge() {
     Canvas c(5 * 16, 256);
-    GaugeColumn(c, 0, Rgb(255, 40, 40));     // alarm red (also the first alarm frame)
-    GaugeColumn(c, 16, Rgb(60, 230, 90));    // low: calm green
-    GaugeColumn(c, 32, Rgb(255, 176, 30));   // middle: amber
+    GaugeColumn(c, 0, Rgb(255, 40, 40));    // alarm red (also the first alarm frame)
+    GaugeColumn(c, 16, Rgb(60, 230, 90));   // low: calm green
+    GaugeColumn(c, 32, Rgb(255, 176, 30));  // middle: amber
     GaugeCover(c, 48);
     GaugeOutline(c, 64, true);
     EmitPicture("data/image/game/FallGauge.png", c, Store::PngAlpha, 5, 1);
@@ -100,14 +101,16 @@ void ComboBar() {
         for (int i = 2; i < 14; ++i) {
             const bool gap = (y % 6) == 5;
             const float edge = std::fabs(i - 7.5f) / 6.0f;
-            c.set(i, y, gap ? Scale(col, 0.4f) : Mix(Mix(col, Rgb(255, 255, 255), 0.45f), col, edge));
+            c.set(i, y,
+                  gap ? Scale(col, 0.4f) : Mix(Mix(col, Rgb(255, 255, 255), 0.45f), col, edge));
         }
     }
     GaugeCover(c, 16);
     GaugeOutline(c, 32, false);
     // Cell 3 (unused by the game): the bar lit at full strength.
     for (int y = 0; y < 256; ++y)
-        for (int i = 2; i < 14; ++i) c.set(48 + i, y, Mix(Rgb(255, 180, 240), Rgb(200, 190, 255), y / 255.0f));
+        for (int i = 2; i < 14; ++i)
+            c.set(48 + i, y, Mix(Rgb(255, 180, 240), Rgb(200, 190, 255), y / 255.0f));
     EmitPicture("data/image/game/combobar.bmp", c, Store::BmpKeyed, 4, 1);
 }
 
@@ -128,11 +131,17 @@ void VersusBanners() {
     Canvas c(256, 3 * 64);
     // Win frame A: gold; frame B: white-hot with a brighter rim, so the banner flashes.
     c.fillRoundRect(8, 10, 248, 54, 10, Rgb(90, 40, 0));
-    DrawTextBox(c, "YOU WIN!", BannerStyle(38, Rgb(255, 250, 200), Rgb(255, 170, 20), Rgb(90, 40, 0)), 0, 0, 256, 64);
+    DrawTextBox(c, "YOU WIN!",
+                BannerStyle(38, Rgb(255, 250, 200), Rgb(255, 170, 20), Rgb(90, 40, 0)), 0, 0, 256,
+                64);
     c.fillRoundRect(8, 74, 248, 118, 10, Rgb(200, 120, 20));
-    DrawTextBox(c, "YOU WIN!", BannerStyle(38, Rgb(255, 255, 255), Rgb(255, 240, 160), Rgb(200, 110, 0)), 0, 64, 256, 64);
+    DrawTextBox(c, "YOU WIN!",
+                BannerStyle(38, Rgb(255, 255, 255), Rgb(255, 240, 160), Rgb(200, 110, 0)), 0, 64,
+                256, 64);
     c.fillRoundRect(8, 138, 248, 182, 10, Rgb(24, 30, 60));
-    DrawTextBox(c, "YOU LOSE", BannerStyle(36, Rgb(200, 214, 240), Rgb(90, 110, 160), Rgb(24, 30, 60)), 0, 128, 256, 64);
+    DrawTextBox(c, "YOU LOSE",
+                BannerStyle(36, Rgb(200, 214, 240), Rgb(90, 110, 160), Rgb(24, 30, 60)), 0, 128,
+                256, 64);
     EmitPicture("data/image/game/VSResult.png", c, Store::PngAlpha, 1, 3);
 }
 
@@ -141,13 +150,15 @@ void EndBanners() {
     over.fillRoundRect(2, 8, 254, 56, 12, Rgb(60, 6, 10));
     over.fillRoundRect(5, 11, 251, 53, 10, Rgb(120, 16, 24));
     DrawTextBox(over, "GAME OVER",
-                BannerStyle(36, Rgb(255, 236, 200), Rgb(255, 90, 50), Rgb(60, 6, 10)), 0, 0, 256, 64);
+                BannerStyle(36, Rgb(255, 236, 200), Rgb(255, 90, 50), Rgb(60, 6, 10)), 0, 0, 256,
+                64);
     EmitPicture("data/image/game/GameOver.png", over, Store::PngAlpha);
     Canvas clear(240, 32);
     clear.fillRoundRect(1, 1, 239, 31, 8, Rgb(10, 60, 40));
     clear.fillRoundRect(3, 3, 237, 29, 7, Rgb(20, 120, 80));
     DrawTextBox(clear, "GAME CLEAR!",
-                BannerStyle(22, Rgb(255, 255, 230), Rgb(160, 255, 140), Rgb(10, 60, 40)), 0, 0, 240, 32);
+                BannerStyle(22, Rgb(255, 255, 230), Rgb(160, 255, 140), Rgb(10, 60, 40)), 0, 0, 240,
+                32);
     EmitPicture("data/image/game/GameClear.png", clear, Store::PngAlpha);
 }
 

@@ -25,8 +25,7 @@ const Rgba kInk = Rgb(12, 16, 44);
 const Rgba kAccent = Rgb(255, 196, 40);
 const Rgba kSteel = Rgb(104, 122, 160);
 
-bool EmitPicture(const std::string& path, const Canvas& art, Store store, int across,
-                 int down) {
+bool EmitPicture(const std::string& path, const Canvas& art, Store store, int across, int down) {
     if (across <= 0 || down <= 0 || art.width() % across != 0 || art.height() % down != 0) {
         Fail("picture " + path + " does not divide into its cells");
         return false;
@@ -65,7 +64,9 @@ bool EmitPicture(const std::string& path, const Canvas& art, Store store, int ac
     return ok;
 }
 
-const std::vector<PictureRecord>& Pictures() { return REGISTRY; }
+const std::vector<PictureRecord>& Pictures() {
+    return REGISTRY;
+}
 
 const PictureRecord* FindPicture(const std::string& path) {
     for (const PictureRecord& r : REGISTRY)
@@ -107,8 +108,10 @@ void DrawBlockTile(Canvas& c, int x, int y, int s, int kind) {
             const bool topLeft = (i < 1 + bevel) || (j < 1 + bevel);
             const bool bottomRight = (i >= s - 1 - bevel) || (j >= s - 1 - bevel);
             Rgba col = base;
-            if (topLeft && !(bottomRight && i + j > s - 1)) col = light;
-            else if (bottomRight) col = dark;
+            if (topLeft && !(bottomRight && i + j > s - 1))
+                col = light;
+            else if (bottomRight)
+                col = dark;
             else {
                 const float t = static_cast<float>(j) / s;
                 col = Mix(Mix(base, Rgb(255, 255, 255), 0.12f), Scale(base, 0.82f), t);
@@ -179,27 +182,29 @@ TextStyle LabelStyle(int size) {
     return st;
 }
 
-void DrawMenuItem(Canvas& c, int x, int y, int w, int h, const std::string& label,
-                  bool highlighted, Align align, int size) {
+void DrawMenuItem(Canvas& c, int x, int y, int w, int h, const std::string& label, bool highlighted,
+                  Align align, int size) {
     TextStyle st = LabelStyle(size);
     if (highlighted) {
         // A gold bar with a bright rim and two arrow marks: unmistakable at a glance.
         c.fillRoundRect(x + 2, y + 2, x + w - 2, y + h - 2, h * 0.3f, Rgb(120, 70, 10));
-        c.fillSdf(x, y, x + w, y + h,
-                  [=](float px, float py) {
-                      return SdfRoundRect(px, py, x + 3.5f, y + 3.5f, x + w - 3.5f, y + h - 3.5f,
-                                          h * 0.26f);
-                  },
-                  [=](float, float py) {
-                      const float t = (py - y) / h;
-                      return t < 0.5f ? Mix(Rgb(255, 236, 150), Rgb(255, 180, 30), t * 2.0f)
-                                      : Mix(Rgb(236, 140, 10), Rgb(255, 200, 60), (t - 0.5f) * 2.0f);
-                  });
+        c.fillSdf(
+            x, y, x + w, y + h,
+            [=](float px, float py) {
+                return SdfRoundRect(px, py, x + 3.5f, y + 3.5f, x + w - 3.5f, y + h - 3.5f,
+                                    h * 0.26f);
+            },
+            [=](float, float py) {
+                const float t = (py - y) / h;
+                return t < 0.5f ? Mix(Rgb(255, 236, 150), Rgb(255, 180, 30), t * 2.0f)
+                                : Mix(Rgb(236, 140, 10), Rgb(255, 200, 60), (t - 0.5f) * 2.0f);
+            });
         st.top = Rgb(255, 255, 255);
         st.bottom = Rgb(255, 250, 220);
         st.outlineColor = Rgb(110, 40, 0);
         const float cy = y + h * 0.5f, a = h * 0.2f;
-        c.fillPolygon({x + 8.0f, cy - a, x + 8.0f + a * 1.4f, cy, x + 8.0f, cy + a}, Rgb(110, 40, 0));
+        c.fillPolygon({x + 8.0f, cy - a, x + 8.0f + a * 1.4f, cy, x + 8.0f, cy + a},
+                      Rgb(110, 40, 0));
         c.fillPolygon({x + w - 8.0f, cy - a, x + w - 8.0f - a * 1.4f, cy, x + w - 8.0f, cy + a},
                       Rgb(110, 40, 0));
     } else {

@@ -24,14 +24,20 @@ float PolyBlep(float t, float dt) {
 
 }  // namespace
 
-float MidiHz(float note) { return 440.0f * std::pow(2.0f, (note - 69.0f) / 12.0f); }
+float MidiHz(float note) {
+    return 440.0f * std::pow(2.0f, (note - 69.0f) / 12.0f);
+}
 
 float Osc::next(float hz, float rate) {
     const float dt = std::clamp(hz / rate, 0.0f, 0.45f);
     float v = 0;
     switch (wave_) {
-        case Wave::Sine: v = std::sin(2.0f * kPi * phase_); break;
-        case Wave::Saw: v = 2.0f * phase_ - 1.0f - PolyBlep(phase_, dt); break;
+        case Wave::Sine:
+            v = std::sin(2.0f * kPi * phase_);
+            break;
+        case Wave::Saw:
+            v = 2.0f * phase_ - 1.0f - PolyBlep(phase_, dt);
+            break;
         case Wave::Square:
         case Wave::Pulse25:
         case Wave::Triangle: {
@@ -48,7 +54,9 @@ float Osc::next(float hz, float rate) {
             }
             break;
         }
-        case Wave::Noise: v = rng_.signedUnit(); break;
+        case Wave::Noise:
+            v = rng_.signedUnit();
+            break;
     }
     phase_ += dt;
     if (phase_ >= 1.0f) phase_ -= 1.0f;
@@ -126,16 +134,17 @@ void RenderNote(std::vector<float>& buf, int channels, int rate, const Note& n, 
     float coef = 0;
     for (long i = 0; i < count; ++i) {
         long pos = first + i;
-        if (wrap) pos = ((pos % total) + total) % total;
+        if (wrap)
+            pos = ((pos % total) + total) % total;
         else if (pos < 0 || pos >= total) {
             if (pos >= total) break;
             continue;
         }
         const float t = static_cast<float>(i) / rate;
         if (moving && (i & 7) == 0) {
-            const float vib = n.vibrato > 0
-                                  ? n.vibrato * std::sin(2 * kPi * n.vibratoHz * t) * std::min(1.0f, t * 4)
-                                  : 0;
+            const float vib = n.vibrato > 0 ? n.vibrato * std::sin(2 * kPi * n.vibratoHz * t) *
+                                                  std::min(1.0f, t * 4)
+                                            : 0;
             const float pitch = n.pitch + n.glide * (t / len) + vib;
             hz = MidiHz(pitch);
             hz2 = MidiHz(pitch + n.detune2);
@@ -144,14 +153,16 @@ void RenderNote(std::vector<float>& buf, int channels, int rate, const Note& n, 
         if (n.mix2 > 0) v += n.mix2 * b.next(hz2, fr);
         if (n.cutoff > 0) {
             if ((i & 7) == 0) {
-                const float cut = n.cutoff + n.cutoffEnv * std::exp(-t / std::max(n.cutoffDecay, 1e-3f));
+                const float cut =
+                    n.cutoff + n.cutoffEnv * std::exp(-t / std::max(n.cutoffDecay, 1e-3f));
                 coef = Svf::Coefficient(cut, fr);
             }
             filter.stepCoef(v, coef, damp);
             v = n.highpass ? filter.hp() : filter.lp();
         }
         v *= n.env.at(t, n.gate) * n.gain;
-        if (channels == 1) buf[pos] += v;
+        if (channels == 1)
+            buf[pos] += v;
         else {
             buf[pos * channels] += v * left;
             buf[pos * channels + 1] += v * right;

@@ -52,23 +52,23 @@ struct Adsr {
 };
 
 struct Note {
-    float start = 0;      // seconds
-    float gate = 0.1f;    // seconds held
-    float pitch = 60;     // MIDI note (fractional allowed)
-    float glide = 0;      // semitones over the note's length (pitch sweep)
+    float start = 0;    // seconds
+    float gate = 0.1f;  // seconds held
+    float pitch = 60;   // MIDI note (fractional allowed)
+    float glide = 0;    // semitones over the note's length (pitch sweep)
     float gain = 0.3f;
-    float pan = 0;        // -1 left .. 1 right
+    float pan = 0;  // -1 left .. 1 right
     Wave wave = Wave::Square;
     Wave wave2 = Wave::Sine;  // optional second oscillator
     float mix2 = 0;           // its level
     float detune2 = 0;        // its offset in semitones
     Adsr env;
-    float cutoff = 0;         // 0: no filter; else low-pass in Hz ...
-    float cutoffEnv = 0;      // ... plus this much at the note start, decaying
+    float cutoff = 0;     // 0: no filter; else low-pass in Hz ...
+    float cutoffEnv = 0;  // ... plus this much at the note start, decaying
     float cutoffDecay = 0.1f;
     float q = 0.7f;
-    bool highpass = false;    // the filter passes highs instead (hats, hiss)
-    float vibrato = 0;        // semitones
+    bool highpass = false;  // the filter passes highs instead (hats, hiss)
+    float vibrato = 0;      // semitones
     float vibratoHz = 5.5f;
     uint32_t seed = 1;
 };

@@ -58,7 +58,8 @@ std::vector<char32_t> DecodeUtf8(const std::string& s) {
             continue;
         }
         char32_t cp = len == 1 ? c : c & (0x7F >> len);
-        for (int k = 1; k < len; ++k) cp = (cp << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3F);
+        for (int k = 1; k < len; ++k)
+            cp = (cp << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3F);
         out.push_back(cp);
         i += len;
     }
@@ -142,7 +143,8 @@ Mask Dilate(const Mask& m, float radius) {
     for (int dy = -r; dy <= r; ++dy)
         for (int dx = -r; dx <= r; ++dx)
             kernel[static_cast<size_t>(dy + r) * side + dx + r] = std::clamp(
-                radius + 0.5f - std::hypot(static_cast<float>(dx), static_cast<float>(dy)), 0.0f, 1.0f);
+                radius + 0.5f - std::hypot(static_cast<float>(dx), static_cast<float>(dy)), 0.0f,
+                1.0f);
     // Scatter from inked pixels only: the cost follows the ink, not the mask area.
     for (int y = 0; y < m.h; ++y) {
         for (int x = 0; x < m.w; ++x) {
@@ -194,7 +196,9 @@ void ShutdownFonts() {
     FcFini();
 }
 
-std::string FontPath(Face face) { return FONTS.paths[static_cast<int>(face)]; }
+std::string FontPath(Face face) {
+    return FONTS.paths[static_cast<int>(face)];
+}
 
 float TextWidth(const std::string& utf8, const TextStyle& style) {
     return RenderMask(utf8, style, 0).advance;
@@ -229,7 +233,8 @@ void DrawTextBox(Canvas& c, const std::string& utf8, const TextStyle& style, flo
         const float t = fill.capHeight > 0 ? (j + 0.5f - capTop) / fill.capHeight : 0.0f;
         const Rgba col = Mix(style.top, style.bottom, t);
         for (int i = 0; i < fill.w; ++i)
-            if (fill.v[static_cast<size_t>(j) * fill.w + i] > 0) c.blend(ox + i, oy + j, col, fill.at(i, j));
+            if (fill.v[static_cast<size_t>(j) * fill.w + i] > 0)
+                c.blend(ox + i, oy + j, col, fill.at(i, j));
     }
 }
 

@@ -14,14 +14,14 @@ enum class Face { Bold, Gothic };
 
 struct TextStyle {
     Face face = Face::Bold;
-    int size = 20;                 // pixel size of the em
+    int size = 20;                  // pixel size of the em
     Rgba top = Rgb(255, 255, 255);  // fill gradient across the capital height
     Rgba bottom = Rgb(255, 255, 255);
-    float outline = 0.0f;          // outline radius in pixels, 0 for none
+    float outline = 0.0f;  // outline radius in pixels, 0 for none
     Rgba outlineColor = Rgb(0, 0, 0);
-    int shadow = 0;                // drop shadow offset (down and right), 0 for none
+    int shadow = 0;  // drop shadow offset (down and right), 0 for none
     Rgba shadowColor = Rgb(0, 0, 0, 160);
-    float tracking = 0.0f;         // extra space between letters
+    float tracking = 0.0f;  // extra space between letters
 };
 
 enum class Align { Left, Center, Right };

@@ -23,7 +23,8 @@ uint32_t ReadU32(const std::vector<uint8_t>& b, size_t o) {
 // Reads a 16-bit PCM mono WAV from memory; every offset is checked. Empty on failure.
 Pcm ParseWav16(const std::vector<uint8_t>& b) {
     Pcm out;
-    if (b.size() < 12 || std::memcmp(b.data(), "RIFF", 4) != 0 || std::memcmp(b.data() + 8, "WAVE", 4) != 0)
+    if (b.size() < 12 || std::memcmp(b.data(), "RIFF", 4) != 0 ||
+        std::memcmp(b.data() + 8, "WAVE", 4) != 0)
         return out;
     size_t pos = 12;
     int channels = 0, bits = 0, rate = 0;
@@ -57,7 +58,8 @@ Pcm ParseWav16(const std::vector<uint8_t>& b) {
 
 Pcm Speak() {
     std::vector<uint8_t> bytes;
-    FILE* p = popen("espeak-ng -v en-us -s 140 -p 62 -a 160 --stdout \"Level up!\" 2>/dev/null", "r");
+    FILE* p =
+        popen("espeak-ng -v en-us -s 140 -p 62 -a 160 --stdout \"Level up!\" 2>/dev/null", "r");
     if (!p) return Pcm();
     uint8_t chunk[4096];
     size_t n;
@@ -72,7 +74,8 @@ Pcm Resample(const Pcm& in, int rate) {
     out.rate = rate;
     out.channels = 1;
     if (in.samples.empty() || in.rate <= 0) return out;
-    const size_t frames = static_cast<size_t>(static_cast<double>(in.samples.size()) * rate / in.rate);
+    const size_t frames =
+        static_cast<size_t>(static_cast<double>(in.samples.size()) * rate / in.rate);
     out.samples.resize(frames);
     for (size_t i = 0; i < frames; ++i) {
         const double src = static_cast<double>(i) * in.rate / rate;
@@ -93,12 +96,12 @@ Pcm FormantVoice() {
         float dur, f1, f2, f3, voiced, noise, pitch;
     };
     const Seg segs[] = {
-        {0.06f, 360, 1300, 2700, 0.6f, 0.0f, 150},   // l
-        {0.12f, 560, 1800, 2500, 1.0f, 0.0f, 165},   // e
-        {0.06f, 300, 1400, 2400, 0.5f, 0.3f, 160},   // v
-        {0.07f, 560, 1750, 2500, 1.0f, 0.0f, 150},   // e
-        {0.07f, 360, 1200, 2700, 0.6f, 0.0f, 145},   // l
-        {0.20f, 640, 1190, 2390, 1.0f, 0.0f, 185},   // u
+        {0.06f, 360, 1300, 2700, 0.6f, 0.0f, 150},  // l
+        {0.12f, 560, 1800, 2500, 1.0f, 0.0f, 165},  // e
+        {0.06f, 300, 1400, 2400, 0.5f, 0.3f, 160},  // v
+        {0.07f, 560, 1750, 2500, 1.0f, 0.0f, 150},  // e
+        {0.07f, 360, 1200, 2700, 0.6f, 0.0f, 145},  // l
+        {0.20f, 640, 1190, 2390, 1.0f, 0.0f, 185},  // u
         {0.05f, 0, 0, 0, 0.0f, 0.0f, 150},          // closure
         {0.03f, 0, 0, 0, 0.0f, 0.8f, 150},          // p burst
     };

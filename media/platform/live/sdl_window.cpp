@@ -21,9 +21,9 @@ struct LiveWindow {
     SDL_Renderer* renderer;
     SDL_Texture* texture;
     int textureWidth, textureHeight;
-    int vsyncOn;        // the renderer's present waits for the blank now
-    int vsyncWorks;     // the renderer can wait for the blank at all
-    int hasPicture;     // the texture holds a presented picture
+    int vsyncOn;     // the renderer's present waits for the blank now
+    int vsyncWorks;  // the renderer can wait for the blank at all
+    int hasPicture;  // the texture holds a presented picture
 };
 
 LiveWindow W = {};
@@ -41,8 +41,10 @@ void DestroyWindowObjects() {
 
 Uint32 SdlFlags(int flags) {
     Uint32 f = SDL_WINDOW_SHOWN;
-    if (flags & PLAT_WINDOW_FULLSCREEN) f |= SDL_WINDOW_FULLSCREEN;
-    else if (!(flags & PLAT_WINDOW_CAPTION)) f |= SDL_WINDOW_BORDERLESS;
+    if (flags & PLAT_WINDOW_FULLSCREEN)
+        f |= SDL_WINDOW_FULLSCREEN;
+    else if (!(flags & PLAT_WINDOW_CAPTION))
+        f |= SDL_WINDOW_BORDERLESS;
     if (flags & PLAT_WINDOW_UTILITY) f |= SDL_WINDOW_UTILITY;
     if (flags & PLAT_WINDOW_TOPMOST) f |= SDL_WINDOW_ALWAYS_ON_TOP;
     return f;
@@ -53,8 +55,8 @@ Uint32 SdlFlags(int flags) {
 bool EnsureTexture(int width, int height) {
     if (W.texture && W.textureWidth == width && W.textureHeight == height) return true;
     if (W.texture) SDL_DestroyTexture(W.texture);
-    W.texture = SDL_CreateTexture(W.renderer, SDL_PIXELFORMAT_RGB888,
-                                  SDL_TEXTUREACCESS_STREAMING, width, height);
+    W.texture = SDL_CreateTexture(W.renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING,
+                                  width, height);
     W.hasPicture = 0;
     if (!W.texture) {
         W.textureWidth = W.textureHeight = 0;
@@ -109,8 +111,7 @@ int PlatDesktop(PlatDesktopInfo* out) {
 int PlatWindowOpen(const char* titleUtf8, int clientWidth, int clientHeight, int flags) {
     if (!W.videoStarted || W.window || clientWidth <= 0 || clientHeight <= 0) return -1;
     W.window = SDL_CreateWindow(titleUtf8 ? titleUtf8 : "", SDL_WINDOWPOS_CENTERED,
-                                SDL_WINDOWPOS_CENTERED, clientWidth, clientHeight,
-                                SdlFlags(flags));
+                                SDL_WINDOWPOS_CENTERED, clientWidth, clientHeight, SdlFlags(flags));
     if (!W.window) return -1;
     W.renderer = SDL_CreateRenderer(W.window, -1, 0);
     if (!W.renderer) W.renderer = SDL_CreateRenderer(W.window, -1, SDL_RENDERER_SOFTWARE);
@@ -126,9 +127,13 @@ int PlatWindowOpen(const char* titleUtf8, int clientWidth, int clientHeight, int
     return 0;
 }
 
-void PlatWindowClose() { DestroyWindowObjects(); }
+void PlatWindowClose() {
+    DestroyWindowObjects();
+}
 
-int PlatWindowIsOpen() { return W.window ? 1 : 0; }
+int PlatWindowIsOpen() {
+    return W.window ? 1 : 0;
+}
 
 void PlatWindowSetTitle(const char* titleUtf8) {
     if (W.window) SDL_SetWindowTitle(W.window, titleUtf8 ? titleUtf8 : "");
@@ -176,16 +181,25 @@ int PlatPollEvent(PlatEvent* out) {
         out->type = PLAT_EVENT_CLOSE_REQUEST;
     } else if (e.type == SDL_WINDOWEVENT) {
         switch (e.window.event) {
-        case SDL_WINDOWEVENT_CLOSE: out->type = PLAT_EVENT_CLOSE_REQUEST; break;
-        case SDL_WINDOWEVENT_FOCUS_GAINED: out->type = PLAT_EVENT_FOCUS_GAINED; break;
-        case SDL_WINDOWEVENT_FOCUS_LOST: out->type = PLAT_EVENT_FOCUS_LOST; break;
-        case SDL_WINDOWEVENT_EXPOSED: out->type = PLAT_EVENT_EXPOSED; break;
-        case SDL_WINDOWEVENT_SIZE_CHANGED:
-            out->type = PLAT_EVENT_RESIZED;
-            out->width = e.window.data1;
-            out->height = e.window.data2;
-            break;
-        default: break;
+            case SDL_WINDOWEVENT_CLOSE:
+                out->type = PLAT_EVENT_CLOSE_REQUEST;
+                break;
+            case SDL_WINDOWEVENT_FOCUS_GAINED:
+                out->type = PLAT_EVENT_FOCUS_GAINED;
+                break;
+            case SDL_WINDOWEVENT_FOCUS_LOST:
+                out->type = PLAT_EVENT_FOCUS_LOST;
+                break;
+            case SDL_WINDOWEVENT_EXPOSED:
+                out->type = PLAT_EVENT_EXPOSED;
+                break;
+            case SDL_WINDOWEVENT_SIZE_CHANGED:
+                out->type = PLAT_EVENT_RESIZED;
+                out->width = e.window.data1;
+                out->height = e.window.data2;
+                break;
+            default:
+                break;
         }
     }
     return 1;
@@ -211,8 +225,14 @@ int PlatRepaint() {
     return 0;
 }
 
-int PlatCanWaitVBlank() { return W.vsyncWorks; }
+int PlatCanWaitVBlank() {
+    return W.vsyncWorks;
+}
 
-void SdlDelayMillis(uint32_t ms) { SDL_Delay(ms); }
+void SdlDelayMillis(uint32_t ms) {
+    SDL_Delay(ms);
+}
 
-uint32_t SdlTicksMillis() { return SDL_GetTicks(); }
+uint32_t SdlTicksMillis() {
+    return SDL_GetTicks();
+}

@@ -1,8 +1,8 @@
 // attack_test.cpp - attack lines earned by combos and garbage rows pushed in from
 // below, for the opponent's attacks and the periodic rows.
-#include "game/match/attack.h"
-#include "game/match/locking.h"
-#include "game/match/scoring.h"
+#include "match/attack.h"
+#include "match/locking.h"
+#include "match/scoring.h"
 #include "tests/game/match/match_fixture.h"
 
 namespace {

@@ -1,6 +1,6 @@
 // gravity_test.cpp - gravity by elapsed time, the instant fall of the top levels,
 // and the fall gauge with its warning and forced drop.
-#include "game/match/gravity.h"
+#include "match/gravity.h"
 #include "tests/game/match/match_fixture.h"
 #include "tests/game/match/rule_frame.h"
 

@@ -1,9 +1,9 @@
 // locking_test.cpp - the lock after a drop: full rows, points, lines, the combo
 // window, level-ups, level music and vibration.
-#include "game/match/level_music.h"
-#include "game/match/locking.h"
-#include "game/match/scoring.h"
-#include "game/match/vibration.h"
+#include "match/level_music.h"
+#include "match/locking.h"
+#include "match/scoring.h"
+#include "match/vibration.h"
 #include "tests/game/match/match_fixture.h"
 
 namespace {
@@ -41,9 +41,9 @@ TEST_F(LockingTest, PointsLinesAndSoundsOfAClear) {
         {3, 0, 0, 2, 0, 0, 500 + 5 * 60, 2, kEffectDeleteLine},
         {3, 0, 0, 3, 0, 0, 2000 + 20 * 60, 3, kEffectDeleteLine},
         {1, 0, 0, 0, 0, 0, 0, 0, -1},
-        {5, 0, 1, 4, 0, 0, 10000 + 100 * 100, 5, kEffectQuartet},  // clear round, combo 1: +1
-        {5, 1, 1, 4, 0, 0, 10000 + 100 * 200, 7, kEffectQuartet},  // combo 2: +3
-        {5, 2, 1, 4, 0, 0, 10000 + 100 * 300, 8, kEffectQuartet},  // combo 3: +4
+        {5, 0, 1, 4, 0, 0, 10000 + 100 * 100, 5, kEffectQuartet},   // clear round, combo 1: +1
+        {5, 1, 1, 4, 0, 0, 10000 + 100 * 200, 7, kEffectQuartet},   // combo 2: +3
+        {5, 2, 1, 4, 0, 0, 10000 + 100 * 300, 8, kEffectQuartet},   // combo 3: +4
         {5, 2, 1, 3, 0, 0, 2000 + 20 * 300, 3, kEffectDeleteLine},  // only quads count extra
         {5, 2, 0, 4, 0, 0, 10000 + 100 * 300, 4, kEffectQuartet},   // not outside a clear round
         {30, kMaxCombo, 0, 4, 0, 0, 9999999, 4, kEffectQuartet},    // no overflow, clamped
@@ -178,10 +178,10 @@ TEST_F(LockingTest, LockVibrationsByRowsClearedAndTheStopWhenTheyAreDue) {
     gameSettings.PadVibration = true;
     // {ms passed, rows (9: a lock without a clear), length after, starts, stops, power}
     const int steps[][6] = {
-        {0, 9, 100, 1, 0, 600},    {99, -1, 100, 1, 0, 600}, {1, -1, 0, 1, 1, 600},
-        {0, 4, 500, 2, 1, 1000},   {0, 1, 500, 2, 1, 1000},  // a longer one is kept
-        {0, 4, 500, 3, 1, 1000},   {500, 2, 0, 3, 2, 1000},  // the quad's time was up
-        {0, 2, 300, 4, 2, 500},    {0, 3, 300, 4, 2, 500},
+        {0, 9, 100, 1, 0, 600},  {99, -1, 100, 1, 0, 600}, {1, -1, 0, 1, 1, 600},
+        {0, 4, 500, 2, 1, 1000}, {0, 1, 500, 2, 1, 1000},  // a longer one is kept
+        {0, 4, 500, 3, 1, 1000}, {500, 2, 0, 3, 2, 1000},  // the quad's time was up
+        {0, 2, 300, 4, 2, 500},  {0, 3, 300, 4, 2, 500},
     };
     for (const auto& k : steps) {
         SCOPED_TRACE(testing::Message() << "rows " << k[1] << " after " << k[0] << " ms");

@@ -10,12 +10,12 @@
 #include <utility>
 #include <vector>
 
-#include "game/match/match_state.h"
-#include "game/match/movement.h"
-#include "game/match/pieces.h"
-#include "game/shell/assets.h"
-#include "game/shell/settings.h"
-#include "media/pavex.h"
+#include "match/match_state.h"
+#include "match/movement.h"
+#include "match/pieces.h"
+#include "shell/assets.h"
+#include "shell/settings.h"
+#include "pavex.h"
 #include "tests/game/match/sound_spy.h"
 #include "tests/support/scripted.h"
 #include "tests/support/temp_dir.h"

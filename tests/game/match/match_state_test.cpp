@@ -45,9 +45,8 @@ TEST_F(MatchStateTest, BlocksOnWallsFloorSettledCellsOrAboveTheTopCollide) {
     const auto& square = match.pieceMatrix;
     // {offsetX, offsetY, collides}: left wall, right wall, floor, above the top, each
     // next to the nearest free place; empty box columns may lie outside the grid.
-    const int cases[][3] = {{0, 0, 0},  {-5, 0, 1},  {-4, 0, 0},  {5, 0, 1},
-                            {4, 0, 0},  {0, 14, 1},  {0, 13, 0},  {0, -7, 1},
-                            {0, -6, 0}, {-4, -6, 0}, {0, 1, 1}};
+    const int cases[][3] = {{0, 0, 0},  {-5, 0, 1}, {-4, 0, 0}, {5, 0, 1},   {4, 0, 0}, {0, 14, 1},
+                            {0, 13, 0}, {0, -7, 1}, {0, -6, 0}, {-4, -6, 0}, {0, 1, 1}};
     match.well[8][6] = CellGarbage;  // under the last case
     for (const auto& k : cases) {
         SCOPED_TRACE(testing::Message() << "offset " << k[0] << "," << k[1]);

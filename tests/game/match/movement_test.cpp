@@ -24,14 +24,34 @@ TEST_F(MovementTest, RotationKicksOffWallsFloorAndStack) {
         {"right wall with (-1,0) blocked: (-2,0)", 1, 3, 9, 5, {{8, 7}}, 0, 7, 5},
         {"left wall: (+1,0)", 1, 1, 0, 5, {}, 2, 1, 5},
         {"(+2,0) is tried before (-1,0)", 1, 1, 4, 5, {{6, 6}, {7, 6}}, 2, 6, 5},
-        {"upright bar in column 1: shifted left is blocked, (+2,0) fits", 0, 1, -1, 5, {}, 2, 1,
-         5},
-        {"on the stack every sideways and downward kick fails: (0,-1)", 3, 1, 4, 18,
-         {{4, 20}, {6, 20}}, 2, 4, 17},
-        {"bar on the floor is pulled two rows up", 0, 0, 5, 19,
-         {{5, 18}, {6, 18}, {8, 18}, {9, 18}, {7, 16}}, 1, 5, 17},
-        {"bar near the left side is pulled two columns left", 0, 0, 3, 10,
-         {{5, 13}, {4, 13}, {2, 13}, {1, 13}, {3, 14}, {3, 9}}, 1, 1, 10},
+        {"upright bar in column 1: shifted left is blocked, (+2,0) fits", 0, 1, -1, 5, {}, 2, 1, 5},
+        {"on the stack every sideways and downward kick fails: (0,-1)",
+         3,
+         1,
+         4,
+         18,
+         {{4, 20}, {6, 20}},
+         2,
+         4,
+         17},
+        {"bar on the floor is pulled two rows up",
+         0,
+         0,
+         5,
+         19,
+         {{5, 18}, {6, 18}, {8, 18}, {9, 18}, {7, 16}},
+         1,
+         5,
+         17},
+        {"bar near the left side is pulled two columns left",
+         0,
+         0,
+         3,
+         10,
+         {{5, 13}, {4, 13}, {2, 13}, {1, 13}, {3, 14}, {3, 9}},
+         1,
+         1,
+         10},
         // Literal reading kept: the kicks run from the shifted place even when the
         // shape already fits there.
         {"kicks are tried from the shifted place", 0, 1, 3, 5, {{6, 6}}, 2, 2, 5},
@@ -108,9 +128,8 @@ TEST_F(MovementTest, HardDropBonusGaugeAndTheLevelTwentyFiveRefusal) {
         bool byPlayer, drops;
         int bonus, gaugeAfter;
     } const cases[] = {
-        {1, 100, true, true, 157, 0},    {1, 257, false, true, 0, 257},
-        {25, 49, true, false, 3, 49},    {25, 50, true, true, 207, 0},
-        {24, 10, true, true, 247, 0},    {21, 263, true, true, 0, 0},
+        {1, 100, true, true, 157, 0}, {1, 257, false, true, 0, 257}, {25, 49, true, false, 3, 49},
+        {25, 50, true, true, 207, 0}, {24, 10, true, true, 247, 0},  {21, 263, true, true, 0, 0},
     };
     for (const auto& k : cases) {
         SCOPED_TRACE(testing::Message() << "level " << k.level << " gauge " << k.gauge);
@@ -133,15 +152,12 @@ TEST_F(MovementTest, HardDropBonusGaugeAndTheLevelTwentyFiveRefusal) {
 TEST_F(MovementTest, SidewaysRepeatTimingForEverySensitivity) {
     struct {
         int sensitivity, repeatBefore;
-        bool latched;  // a lock happened while the direction was held
+        bool latched;             // a lock happened while the direction was held
         std::vector<int> frames;  // frames of the hold (from 1) on which the piece moves
     } const cases[] = {
-        {3, 3, false, {1, 4, 7, 10, 13, 16}},
-        {4, 4, false, {1, 5, 9, 13, 17}},
-        {5, 5, false, {1, 6, 11, 16}},
-        {5, 1, false, {5, 10, 15}},
-        {6, 0, false, {1, 14, 15, 16, 17, 18}},
-        {4, 10, true, {}},
+        {3, 3, false, {1, 4, 7, 10, 13, 16}},   {4, 4, false, {1, 5, 9, 13, 17}},
+        {5, 5, false, {1, 6, 11, 16}},          {5, 1, false, {5, 10, 15}},
+        {6, 0, false, {1, 14, 15, 16, 17, 18}}, {4, 10, true, {}},
         {6, 0, true, {14, 15, 16, 17, 18}},
     };
     for (const auto& k : cases) {

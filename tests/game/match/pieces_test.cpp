@@ -1,6 +1,6 @@
 // pieces_test.cpp - the shapes of every kind in every rotation, the spawn place, the
 // mapping of pad bits to directions, the next queue and the hold slot.
-#include "game/match/queue.h"
+#include "match/queue.h"
 #include "tests/game/match/match_fixture.h"
 
 namespace {
@@ -76,10 +76,9 @@ TEST(MapDirectionTest, DirectionBitsPassAndPadButtonsThirteenToSixteenMap) {
     // {pad bits, direction}: the low four bits as they are (down with left is a code
     // that moves nothing; buttons do not disturb it), then pad buttons 13..16, which
     // win over the direction bits, with other combinations returned unchanged.
-    const int cases[][2] = {{0x1, 1},     {0x2, 2},     {0x4, 4},     {0x8, 8},
-                            {0x3, 3},     {0x42, 2},    {0x10000, 8}, {0x20000, 4},
-                            {0x40000, 1}, {0x60000, 4}, {0x80000, 2}, {0xC0000, 2},
-                            {0x30000, 3}, {0x40002, 1}};
+    const int cases[][2] = {{0x1, 1},     {0x2, 2},     {0x4, 4},     {0x8, 8},     {0x3, 3},
+                            {0x42, 2},    {0x10000, 8}, {0x20000, 4}, {0x40000, 1}, {0x60000, 4},
+                            {0x80000, 2}, {0xC0000, 2}, {0x30000, 3}, {0x40002, 1}};
     for (const auto& k : cases) EXPECT_EQ(MapDirection(k[0]), k[1]) << std::hex << k[0];
 }
 

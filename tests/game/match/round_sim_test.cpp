@@ -9,7 +9,7 @@
 #include <atomic>
 #include <new>
 
-#include "game/match/queue.h"
+#include "match/queue.h"
 #include "media/core/tracked_alloc.h"
 #include "tests/game/match/match_fixture.h"
 #include "tests/game/match/rule_frame.h"
@@ -187,10 +187,10 @@ SimResult Simulate(int difficulty, uint32_t seed) {
         if (match.netMode != 1) result.highestLevel = std::max(result.highestLevel, match.level);
         Mix(result.hash, match.well, sizeof match.well);
         Mix(result.hash, match.ghostWell, sizeof match.ghostWell);
-        const int32_t counters[] = {match.score,     match.lines,     match.level,
-                                    match.combo,     match.maxCombo,  match.pieceX,
-                                    match.pieceY,    match.rotation,  match.fallGauge,
-                                    match.holdKind,  match.nextKinds[2], match.comboBarValue};
+        const int32_t counters[] = {match.score,    match.lines,        match.level,
+                                    match.combo,    match.maxCombo,     match.pieceX,
+                                    match.pieceY,   match.rotation,     match.fallGauge,
+                                    match.holdKind, match.nextKinds[2], match.comboBarValue};
         Mix(result.hash, counters, sizeof counters);
     }
     result.allocations = g_news.load() - newsBefore;

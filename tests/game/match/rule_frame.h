@@ -7,15 +7,15 @@
 #include <stdint.h>
 #include <string.h>
 
-#include "game/match/gravity.h"
-#include "game/match/level_music.h"
-#include "game/match/locking.h"
-#include "game/match/match_state.h"
-#include "game/match/movement.h"
-#include "game/match/pieces.h"
-#include "game/match/scoring.h"
-#include "game/match/vibration.h"
-#include "game/shell/settings.h"
+#include "match/gravity.h"
+#include "match/level_music.h"
+#include "match/locking.h"
+#include "match/match_state.h"
+#include "match/movement.h"
+#include "match/pieces.h"
+#include "match/scoring.h"
+#include "match/vibration.h"
+#include "shell/settings.h"
 
 namespace rules {
 

@@ -7,15 +7,17 @@
 namespace spy {
 
 struct Record {
-    int effects[32] = {};     // PlaySoundEffect calls by effect number
-    int voices = 0;           // PlayVoice calls
-    int bgms = 0, lastBgm = -2;  // PlayBgm calls and the last music asked for
+    int effects[32] = {};                    // PlaySoundEffect calls by effect number
+    int voices = 0;                          // PlayVoice calls
+    int bgms = 0, lastBgm = -2;              // PlayBgm calls and the last music asked for
     int vibrationStarts = 0, lastPower = 0;  // StartPadVibration calls with a power above 0
     int vibrationStops = 0;
 };
 
 extern Record calls;
-inline void Reset() { calls = Record{}; }
+inline void Reset() {
+    calls = Record{};
+}
 inline int TotalEffects() {
     int total = 0;
     for (int n : calls.effects) total += n;

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "media/core/api_lock.h"
-#include "media/pavex.h"
+#include "pavex.h"
 
 namespace {
 

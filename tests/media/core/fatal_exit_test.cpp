@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "media/core/log.h"
-#include "media/pavex.h"
+#include "pavex.h"
 #include "tests/media/core/log_file.h"
 #include "tests/support/scripted.h"
 #include "tests/support/temp_dir.h"

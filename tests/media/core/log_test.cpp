@@ -9,7 +9,7 @@
 #include <string>
 
 #include "media/core/log.h"
-#include "media/pavex.h"
+#include "pavex.h"
 #include "media/platform/plat_system.h"
 #include "tests/media/core/log_file.h"
 #include "tests/support/scripted.h"

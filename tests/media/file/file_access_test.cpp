@@ -13,7 +13,7 @@
 #include "media/core/log.h"
 #include "media/core/tracked_alloc.h"
 #include "media/file/file_access.h"
-#include "media/pavex.h"
+#include "pavex.h"
 #include "media/platform/plat_system.h"
 #include "tests/media/file/archive_fixture.h"
 #include "tests/support/temp_dir.h"

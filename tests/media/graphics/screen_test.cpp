@@ -9,7 +9,7 @@
 #include "media/core/frame.h"
 #include "media/core/tracked_alloc.h"
 #include "media/graphics/screen.h"
-#include "media/pavex.h"
+#include "pavex.h"
 #include "media/platform/plat_instance.h"
 #include "media/platform/plat_system.h"
 #include "tests/support/scripted.h"

@@ -8,7 +8,7 @@
 #include <vector>
 #include <string>
 
-#include "media/pavex.h"
+#include "pavex.h"
 #include "tests/support/scripted.h"
 #include "tests/support/scripted_input.h"
 #include "tests/support/temp_dir.h"

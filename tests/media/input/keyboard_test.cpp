@@ -19,11 +19,28 @@ TEST_F(KeyboardTest, KeysMergeIntoPadBitsTheSameWithAndWithoutPadOne) {
     };
     // The merged keys as the game's input rules list them; no pad is attached.
     const Case cases[] = {
-        {{80}, 0x1},     {{208}, 0x1},    {{75}, 0x2},     {{203}, 0x2},    {{77}, 0x4},
-        {{205}, 0x4},    {{72}, 0x8},     {{200}, 0x8},    {{44}, 0x10},    {{45}, 0x20},
-        {{46}, 0x40},    {{30}, 0x80},    {{31}, 0x100},   {{32}, 0x200},   {{16}, 0x400},
-        {{17}, 0x800},   {{1}, 0x1000},   {{57}, 0x2000},  {{kF1, 18}, 0},  {{}, 0},
-        {{kLeft, kRight}, 0x2 | 0x4},     {{kUp, 80}, 0x8 | 0x1},
+        {{80}, 0x1},
+        {{208}, 0x1},
+        {{75}, 0x2},
+        {{203}, 0x2},
+        {{77}, 0x4},
+        {{205}, 0x4},
+        {{72}, 0x8},
+        {{200}, 0x8},
+        {{44}, 0x10},
+        {{45}, 0x20},
+        {{46}, 0x40},
+        {{30}, 0x80},
+        {{31}, 0x100},
+        {{32}, 0x200},
+        {{16}, 0x400},
+        {{17}, 0x800},
+        {{1}, 0x1000},
+        {{57}, 0x2000},
+        {{kF1, 18}, 0},
+        {{}, 0},
+        {{kLeft, kRight}, 0x2 | 0x4},
+        {{kUp, 80}, 0x8 | 0x1},
         {{kLeft, kZ, kEscape}, 0x2 | 0x10 | 0x1000},
     };
     for (const Case& c : cases) {
@@ -68,10 +85,14 @@ TEST_F(KeyboardTest, AnyKeyGivesTheLowestCodeElseMinusOneForAPadOrMouseButton) {
         int expected;
     };
     const Case cases[] = {
-        {{}, false, 0, false, 0},           {{kKanji}, false, 0, false, 0},
-        {{kKanji, kRight}, false, 0, false, kRight}, {{kRight, kZ}, false, 0, false, kZ},
-        {{}, true, 0, false, -1},           {{kEscape}, true, 0, false, kEscape},
-        {{}, false, 1000, false, -1},       {{}, false, 0, true, -1},
+        {{}, false, 0, false, 0},
+        {{kKanji}, false, 0, false, 0},
+        {{kKanji, kRight}, false, 0, false, kRight},
+        {{kRight, kZ}, false, 0, false, kZ},
+        {{}, true, 0, false, -1},
+        {{kEscape}, true, 0, false, kEscape},
+        {{}, false, 1000, false, -1},
+        {{}, false, 0, true, -1},
     };
     for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
         SCOPED_TRACE(testing::Message() << "case " << i);
@@ -102,12 +123,19 @@ TEST_F(KeyboardTest, StartUpAndShutdownAreLoggedInOrder) {
     EXPECT_FALSE(LogContains("DirectInput 関連の終了処理"));
     EndLayer();
     const char* const lines[] = {
-        "DirectInput関係初期化処理", "キーボードデバイスの初期化... 成功",
-        "マウスデバイスの初期化... 成功", "ジョイパッドの初期化... ", "入力装置を見つけました",
-        "デバイスの登録名:First Pad", "ジョイパッドの追加は正常に終了しました",
-        "デバイスの製品登録名:Second Pad", "ジョイパッドの初期化は正常に終了しました",
-        "パッドの数は 2 個です", "DirectInput 関連の初期化は正常に終了しました",
-        "入力関連の初期化をしました", "DirectInput 関連の終了処理... 完了",
+        "DirectInput関係初期化処理",
+        "キーボードデバイスの初期化... 成功",
+        "マウスデバイスの初期化... 成功",
+        "ジョイパッドの初期化... ",
+        "入力装置を見つけました",
+        "デバイスの登録名:First Pad",
+        "ジョイパッドの追加は正常に終了しました",
+        "デバイスの製品登録名:Second Pad",
+        "ジョイパッドの初期化は正常に終了しました",
+        "パッドの数は 2 個です",
+        "DirectInput 関連の初期化は正常に終了しました",
+        "入力関連の初期化をしました",
+        "DirectInput 関連の終了処理... 完了",
     };
     std::string log = LogText();
     size_t at = 0;

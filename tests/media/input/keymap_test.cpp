@@ -16,7 +16,8 @@ struct Key {
 };
 
 // The key codes as the library's key tables list them.
-#define K(key, code) {SDL_SCANCODE_##key, code}
+#define K(key, code) \
+    { SDL_SCANCODE_##key, code }
 // clang-format off
 const Key kKeys[] = {
     // Letters.
@@ -75,7 +76,8 @@ TEST(KeyMap, NoTwoKeysShareACodeExceptTheKnownSecondNames) {
             continue;
         }
         auto [it, inserted] = owner.emplace(code, scancode);
-        EXPECT_TRUE(inserted) << "code " << code << ": scancodes " << it->second << ", " << scancode;
+        EXPECT_TRUE(inserted) << "code " << code << ": scancodes " << it->second << ", "
+                              << scancode;
         EXPECT_EQ(PlatScancodeFromKeyCode(code), scancode);
     }
     EXPECT_GE(owner.size(), sizeof kKeys / sizeof kKeys[0]);
@@ -94,9 +96,17 @@ TEST(StickAxis, AQuarterAroundTheCentreIsDeadAndTheEndsReachFullScale) {
         int raw, low, high;
     };
     const Case cases[] = {
-        {0, 0, 0}, {8000, 0, 0}, {-8192, 0, 0}, {8292, 1, 9}, {-8292, -9, -1}, {half, 499, 501},
-        {-half, -501, -499}, {32767, 1000, 1000}, {-32768, -1000, -1000},
-        {100000, 1000, 1000}, {-100000, -1000, -1000},
+        {0, 0, 0},
+        {8000, 0, 0},
+        {-8192, 0, 0},
+        {8292, 1, 9},
+        {-8292, -9, -1},
+        {half, 499, 501},
+        {-half, -501, -499},
+        {32767, 1000, 1000},
+        {-32768, -1000, -1000},
+        {100000, 1000, 1000},
+        {-100000, -1000, -1000},
     };
     for (const Case& c : cases) {
         int value = PlatScaleStickAxis(c.raw);

@@ -14,10 +14,15 @@ TEST_F(PadTest, AxesGiveOneDirectionPerAxisAndButtonsOneToTwentyFourTheirBits) {
     };
     // "other" goes on Z, Rx, Ry and Rz, which never give directions.
     const Case cases[] = {
-        {0, 0, 0, 0},       {-1, 0, 0, PAVEX_PAD_LEFT}, {1000, 0, 0, PAVEX_PAD_RIGHT},
-        {0, 1, 0, PAVEX_PAD_DOWN}, {0, -1000, 0, PAVEX_PAD_UP},
+        {0, 0, 0, 0},
+        {-1, 0, 0, PAVEX_PAD_LEFT},
+        {1000, 0, 0, PAVEX_PAD_RIGHT},
+        {0, 1, 0, PAVEX_PAD_DOWN},
+        {0, -1000, 0, PAVEX_PAD_UP},
         {-500, 700, 0, PAVEX_PAD_LEFT | PAVEX_PAD_DOWN},
-        {300, -300, 0, PAVEX_PAD_RIGHT | PAVEX_PAD_UP}, {0, 0, 1000, 0}, {0, 0, -1000, 0},
+        {300, -300, 0, PAVEX_PAD_RIGHT | PAVEX_PAD_UP},
+        {0, 0, 1000, 0},
+        {0, 0, -1000, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "x " << c.x << " y " << c.y << " other " << c.other);
@@ -50,8 +55,14 @@ TEST_F(PadTest, SelectorsPickThePadMergeTheKeyboardOnlyWithItsBitAndReadOncePerM
     const Case cases[] = {
         {1, PAVEX_PAD_LEFT | 0x20},  // a pad alone never reports both sides
         {PAVEX_INPUT_KEY_PAD1, PAVEX_PAD_LEFT | PAVEX_PAD_RIGHT | 0x20},
-        {PAVEX_INPUT_KEYBOARD, PAVEX_PAD_RIGHT}, {PAVEX_INPUT_KEYBOARD | 2, PAVEX_PAD_RIGHT},
-        {2, 0}, {0, 0}, {9, 0}, {0x2001, 0}, {0x7FFFEFFF, 0}, {static_cast<int>(0x80000000u), 0},
+        {PAVEX_INPUT_KEYBOARD, PAVEX_PAD_RIGHT},
+        {PAVEX_INPUT_KEYBOARD | 2, PAVEX_PAD_RIGHT},
+        {2, 0},
+        {0, 0},
+        {9, 0},
+        {0x2001, 0},
+        {0x7FFFEFFF, 0},
+        {static_cast<int>(0x80000000u), 0},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(GetPadState(c.selector), c.bits) << "selector 0x" << std::hex << c.selector;

@@ -43,8 +43,12 @@ TEST_F(VibrationTest, PowerSetsTheConstantForceAndAbove500AlsoTheSineUntilStoppe
     };
     // Powers changed while the pad vibrates without a limit: each is felt at once.
     const Case cases[] = {
-        {500, kFull / 2, false}, {501, kFull * 501 / 1000, true}, {400, kFull * 4 / 10, false},
-        {1000, kFull, true},     {0, 0, false},                   {5000, kFull, true},
+        {500, kFull / 2, false},
+        {501, kFull * 501 / 1000, true},
+        {400, kFull * 4 / 10, false},
+        {1000, kFull, true},
+        {0, 0, false},
+        {5000, kFull, true},
         {-300, kFull * 3 / 10, false},
     };
     for (const Case& c : cases) {

@@ -7,7 +7,7 @@
 #include <set>
 #include <sstream>
 
-#include "media/pavex.h"
+#include "pavex.h"
 #include "tests/media/time/mt1998_reference.h"
 
 TEST(Mt1998Reference, AgreesWithTheStandardEngineFedTheSameState) {

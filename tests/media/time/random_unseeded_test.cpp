@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "media/pavex.h"
+#include "pavex.h"
 #include "tests/media/time/mt1998_reference.h"
 
 TEST(RandomUnseeded, FirstDrawsEqualSeed4357) {

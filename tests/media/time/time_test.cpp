@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "media/core/log.h"
-#include "media/pavex.h"
+#include "pavex.h"
 #include "media/time/time_internal.h"
 #include "tests/media/core/log_file.h"
 #include "tests/support/scripted.h"

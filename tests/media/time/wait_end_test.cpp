@@ -2,7 +2,7 @@
 // whose end, once requested, lasts for the process: so it has its own executable.
 #include <gtest/gtest.h>
 
-#include "media/pavex.h"
+#include "pavex.h"
 #include "tests/support/scripted.h"
 #include "tests/support/temp_dir.h"
 

@@ -76,13 +76,14 @@ const Expected kPictures[] = {
 };
 
 const char* const kEffects[] = {
-    "BlockLanding.wav", "Rotation.wav", "Select.wav",   "Decide.wav",   "DeleteLine.wav",
-    "ConfigSelect.wav", "ConfigCancel.wav", "ScreenShot.wav", "AddLine.wav", "Warning.wav",
-    "Connect.wav",      "Quartet.wav",  "Lock.wav",     "Lvup.wav",     "HardDrop.wav",
+    "BlockLanding.wav",  "Rotation.wav",     "Select.wav",     "Decide.wav",  "DeleteLine.wav",
+    "ConfigSelect.wav",  "ConfigCancel.wav", "ScreenShot.wav", "AddLine.wav", "Warning.wav",
+    "Connect.wav",       "Quartet.wav",      "Lock.wav",       "Lvup.wav",    "HardDrop.wav",
     "BlockLanding2.wav", "Result.wav",
 };
 
-const char* const kMusic[] = {"BGM000.mp3", "BGM001.mp3", "BGM002.mp3", "BGM003.mp3", "BGM005.mp3", "BGM007.mp3"};
+const char* const kMusic[] = {"BGM000.mp3", "BGM001.mp3", "BGM002.mp3",
+                              "BGM003.mp3", "BGM005.mp3", "BGM007.mp3"};
 
 std::set<std::string> ExpectedFiles() {
     std::set<std::string> s;
@@ -114,7 +115,8 @@ int HaloPixels(const Picture& p) {
             for (int dy = -1; dy <= 1 && !edge; ++dy)
                 for (int dx = -1; dx <= 1 && !edge; ++dx) {
                     const int nx = x + dx, ny = y + dy;
-                    if (nx >= 0 && ny >= 0 && nx < p.width && ny < p.height && p.clear(nx, ny)) edge = true;
+                    if (nx >= 0 && ny >= 0 && nx < p.width && ny < p.height && p.clear(nx, ny))
+                        edge = true;
                 }
             if (edge) ++count;
         }
@@ -149,7 +151,8 @@ TEST(AssetTree, PicturesDecodeAtTheirGridSizeWithCleanTransparency) {
         EXPECT_EQ(HaloPixels(p), 0);
     }
     // Backgrounds fill the 800 x 600 screen without stretching; so does the shading.
-    for (const char* bg : {"BG001", "BG002", "BG003", "BG004", "BG005", "BG006", "BG007", "BG008"}) {
+    for (const char* bg :
+         {"BG001", "BG002", "BG003", "BG004", "BG005", "BG006", "BG007", "BG008"}) {
         const Picture p = ReadJpeg(data + "image/BG/" + bg + ".jpg");
         EXPECT_EQ(p.width, 800) << bg;
         EXPECT_EQ(p.height, 600) << bg;
@@ -226,7 +229,7 @@ TEST(AssetTree, SoundsArePcmAndEndCleanlyMusicLoopsWithoutClick) {
         EXPECT_EQ(w.bits, 16);
         EXPECT_TRUE(w.channels == 1 || w.channels == 2);
         EXPECT_EQ(w.rate, 44100);
-        ASSERT_GT(w.samples.size(), 441u);  // at least 10 ms
+        ASSERT_GT(w.samples.size(), 441u);                     // at least 10 ms
         EXPECT_LE(w.samples.size() / w.channels, 44100u * 3);  // effects stay short
         int peak = 0;
         for (int16_t v : w.samples) peak = std::max(peak, std::abs(static_cast<int>(v)));
@@ -264,7 +267,8 @@ TEST(AssetTree, SoundsArePcmAndEndCleanlyMusicLoopsWithoutClick) {
     ASSERT_GT(avi.size(), 64u);
     EXPECT_EQ(std::string(avi.begin(), avi.begin() + 4), "RIFF");
     EXPECT_EQ(std::string(avi.begin() + 8, avi.begin() + 12), "AVI ");
-    const uint32_t riffSize = avi[4] | (avi[5] << 8) | (avi[6] << 16) | (static_cast<uint32_t>(avi[7]) << 24);
+    const uint32_t riffSize =
+        avi[4] | (avi[5] << 8) | (avi[6] << 16) | (static_cast<uint32_t>(avi[7]) << 24);
     EXPECT_EQ(riffSize + 8, avi.size());
 }
 

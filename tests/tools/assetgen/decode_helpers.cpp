@@ -44,7 +44,9 @@ struct JpegErr {
     jpeg_error_mgr mgr;
     jmp_buf jump;
 };
-void JpegFail(j_common_ptr c) { std::longjmp(reinterpret_cast<JpegErr*>(c->err)->jump, 1); }
+void JpegFail(j_common_ptr c) {
+    std::longjmp(reinterpret_cast<JpegErr*>(c->err)->jump, 1);
+}
 }  // namespace
 
 Picture ReadJpeg(const std::string& path) {
@@ -73,7 +75,8 @@ Picture ReadJpeg(const std::string& path) {
         JSAMPROW rows[1] = {row.data()};
         jpeg_read_scanlines(&cinfo, rows, 1);
         for (int x = 0; x < p.width; ++x)
-            for (int c = 0; c < 3; ++c) p.rgba[(static_cast<size_t>(y) * p.width + x) * 4 + c] = row[x * 3 + c];
+            for (int c = 0; c < 3; ++c)
+                p.rgba[(static_cast<size_t>(y) * p.width + x) * 4 + c] = row[x * 3 + c];
     }
     jpeg_finish_decompress(&cinfo);
     jpeg_destroy_decompress(&cinfo);
@@ -85,7 +88,9 @@ namespace {
 uint32_t U32(const std::vector<uint8_t>& b, size_t o) {
     return b[o] | (b[o + 1] << 8) | (b[o + 2] << 16) | (static_cast<uint32_t>(b[o + 3]) << 24);
 }
-uint16_t U16(const std::vector<uint8_t>& b, size_t o) { return static_cast<uint16_t>(b[o] | (b[o + 1] << 8)); }
+uint16_t U16(const std::vector<uint8_t>& b, size_t o) {
+    return static_cast<uint16_t>(b[o] | (b[o + 1] << 8));
+}
 }  // namespace
 
 Picture ReadBmp(const std::string& path) {
@@ -94,7 +99,9 @@ Picture ReadBmp(const std::string& path) {
     if (b.size() < 54 || b[0] != 'B' || b[1] != 'M' || U32(b, 14) < 40) return p;
     const int w = static_cast<int32_t>(U32(b, 18));
     const int h = static_cast<int32_t>(U32(b, 22));
-    if (U16(b, 28) != 24 || U32(b, 30) != 0 || w <= 0 || h == 0 || w > 8192 || h > 8192 || h < -8192) return p;
+    if (U16(b, 28) != 24 || U32(b, 30) != 0 || w <= 0 || h == 0 || w > 8192 || h > 8192 ||
+        h < -8192)
+        return p;
     const int absH = h < 0 ? -h : h;
     const size_t stride = (static_cast<size_t>(w) * 3 + 3) & ~static_cast<size_t>(3);
     const size_t off = U32(b, 10);
@@ -126,7 +133,8 @@ Picture ReadPicture(const std::string& path) {
 Wav ReadWav(const std::string& path) {
     Wav w;
     const std::vector<uint8_t> b = ReadAll(path);
-    if (b.size() < 12 || std::memcmp(b.data(), "RIFF", 4) != 0 || std::memcmp(b.data() + 8, "WAVE", 4) != 0)
+    if (b.size() < 12 || std::memcmp(b.data(), "RIFF", 4) != 0 ||
+        std::memcmp(b.data() + 8, "WAVE", 4) != 0)
         return w;
     size_t pos = 12;
     bool fmt = false;
@@ -142,7 +150,8 @@ Wav ReadWav(const std::string& path) {
             fmt = true;
         } else if (std::memcmp(b.data() + pos, "data", 4) == 0) {
             if (!fmt || w.bits != 16) return Wav();
-            for (size_t i = 0; i + 1 < size; i += 2) w.samples.push_back(static_cast<int16_t>(U16(b, body + i)));
+            for (size_t i = 0; i + 1 < size; i += 2)
+                w.samples.push_back(static_cast<int16_t>(U16(b, body + i)));
             w.ok = true;
             return w;
         }
@@ -173,7 +182,8 @@ Decoded DecodeMp3(const std::string& path) {
     unsigned char buf[16384];
     size_t done = 0;
     int rc;
-    while ((rc = mpg123_read(h, buf, sizeof buf, &done)) == MPG123_OK || rc == MPG123_NEW_FORMAT || done > 0) {
+    while ((rc = mpg123_read(h, buf, sizeof buf, &done)) == MPG123_OK || rc == MPG123_NEW_FORMAT ||
+           done > 0) {
         for (size_t i = 0; i + 1 < done; i += 2)
             d.samples.push_back(static_cast<int16_t>(buf[i] | (buf[i + 1] << 8)));
         if (rc != MPG123_OK && rc != MPG123_NEW_FORMAT) break;

@@ -24,7 +24,7 @@ struct Picture {
 
 Picture ReadPng(const std::string& path);
 Picture ReadJpeg(const std::string& path);
-Picture ReadBmp(const std::string& path);  // 24-bit uncompressed only
+Picture ReadBmp(const std::string& path);      // 24-bit uncompressed only
 Picture ReadPicture(const std::string& path);  // by extension
 
 struct Wav {

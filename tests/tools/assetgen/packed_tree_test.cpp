@@ -15,7 +15,7 @@
 
 #include "media/core/tracked_alloc.h"
 #include "media/file/file_access.h"
-#include "media/pavex.h"
+#include "pavex.h"
 #include "tests/support/temp_dir.h"
 
 namespace fs = std::filesystem;
@@ -37,7 +37,8 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(fs::is_directory(DATA_TREE)) << DATA_TREE;
         fs::copy(DATA_TREE, fs::path(dir.path()) / "data", fs::copy_options::recursive);
-        ASSERT_EQ(RunCommand(std::string(PVA_PATH) + " pack data data.dat --key KWZ > /dev/null"), 0);
+        ASSERT_EQ(RunCommand(std::string(PVA_PATH) + " pack data data.dat --key KWZ > /dev/null"),
+                  0);
         ASSERT_EQ(FileStartUp(), 0);
         SetArchiveExtension("dat");
         SetArchiveKey("KWZ");

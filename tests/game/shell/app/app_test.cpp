@@ -1,10 +1,10 @@
 // The program's start-up and ways out, on the scripted platform.
 #include <gtest/gtest.h>
 
-#include "game/shell/app.h"
+#include "shell/app.h"
 #include "media/core/frame.h"
 #include "media/graphics/screen.h"
-#include "media/pavex.h"
+#include "pavex.h"
 #include "tests/support/scripted.h"
 #include "tests/support/temp_dir.h"
 

@@ -11,7 +11,7 @@
 
 #include "media/core/frame.h"
 #include "media/core/tracked_alloc.h"
-#include "media/pavex.h"
+#include "pavex.h"
 #include "media/platform/plat_system.h"
 #include "tests/support/scripted.h"
 #include "tests/support/temp_dir.h"
@@ -39,9 +39,7 @@ protected:
         FrameResetDefaults();
         ChangeWindowMode(1);
     }
-    void TearDown() override {
-        EndMediaLayer();
-    }
+    void TearDown() override { EndMediaLayer(); }
     TempDir dir;
 };
 
@@ -73,7 +71,8 @@ TEST_F(Frame, CloseRequestEndsTheProgramForGood) {
     // A second close request for a window that is gone logs nothing more.
     script::RequestClose();
     EXPECT_EQ(ProcessMessage(), -1);
-    EXPECT_EQ(ReadLog(dir).find("ウインドウを閉じようとしています", closing + 1), std::string::npos);
+    EXPECT_EQ(ReadLog(dir).find("ウインドウを閉じようとしています", closing + 1),
+              std::string::npos);
 }
 
 TEST_F(Frame, EndMediaLayerClosesTheWindowAndLeavesNoAllocation) {
@@ -163,7 +162,8 @@ TEST_F(Frame, SecondInstanceRefusedWhenDoubleStartIsOff) {
     EXPECT_EQ(ProcessMessage(), -1);
     EXPECT_EQ(FrameInitialised(), 0);
     std::string log = ReadLog(dir);
-    EXPECT_TRUE(Contains(log, "ソフトの二重起動検査... 二重起動されています、ソフトを終了します\r\n"));
+    EXPECT_TRUE(
+        Contains(log, "ソフトの二重起動検査... 二重起動されています、ソフトを終了します\r\n"));
     EXPECT_FALSE(Contains(log, "ウインドウクラスを登録します"));
     EXPECT_EQ(TrackedBlockCount(), 0);
 }
@@ -174,7 +174,8 @@ TEST_F(Frame, SecondInstanceContinuesWhenDoubleStartIsOn) {
     ASSERT_EQ(InitMediaLayer(), 0);
     EXPECT_TRUE(script::WindowOpen());
     EXPECT_EQ(ProcessMessage(), 0);
-    EXPECT_TRUE(Contains(ReadLog(dir), "ソフトの二重起動検査... 二重起動されていますが続行します\r\n"));
+    EXPECT_TRUE(
+        Contains(ReadLog(dir), "ソフトの二重起動検査... 二重起動されていますが続行します\r\n"));
 }
 
 TEST_F(Frame, SecondInitWhileRunningFailsAndKeepsTheRun) {
@@ -198,7 +199,8 @@ TEST_F(Frame, TwentyFourBitDesktopIsRefusedInWindowMode) {
     script::SetDesktop(1920, 1080, 24);
     EXPECT_EQ(InitMediaLayer(), -1);
     EXPECT_FALSE(script::WindowOpen());
-    EXPECT_TRUE(Contains(ReadLog(dir), "ＰＡＶＥＸライブラリは２４ビットカラーモードに対応していません\r\n"));
+    EXPECT_TRUE(Contains(ReadLog(dir),
+                         "ＰＡＶＥＸライブラリは２４ビットカラーモードに対応していません\r\n"));
 }
 
 TEST_F(Frame, ChangeWindowModeLogsAndSkipsAnUnchangedMode) {
@@ -210,7 +212,8 @@ TEST_F(Frame, ChangeWindowModeLogsAndSkipsAnUnchangedMode) {
     EXPECT_EQ(ChangeWindowMode(0), 0);
     log = ReadLog(dir);
     EXPECT_TRUE(Contains(log, "ウインドウモードフラグが倒されました\r\n"));
-    EXPECT_TRUE(Contains(log, "ウインドウスタイルをフルスクリーンモード用に変更します... 完了\r\n"));
+    EXPECT_TRUE(
+        Contains(log, "ウインドウスタイルをフルスクリーンモード用に変更します... 完了\r\n"));
     // The rebuilt screen still presents.
     ASSERT_EQ(SelectDrawTarget(PAVEX_SCREEN_BACK), 0);
     int before = script::PresentedCount();

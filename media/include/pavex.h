@@ -27,13 +27,13 @@ extern "C" {
 // ---------------------------------------------------------------------------
 
 // Settings made before InitMediaLayer.
-int ChangeWindowMode(int windowed);        // 1 window, 0 full screen
-int SetWindowTitle(const char* title);     // at most 255 bytes; empty gives "Pavex"
-int SetAllowDoubleStart(int allow);        // 1 lets a second copy run
-int SetRunWhileInactive(int alwaysRun);    // 1 keeps running without focus
+int ChangeWindowMode(int windowed);      // 1 window, 0 full screen
+int SetWindowTitle(const char* title);   // at most 255 bytes; empty gives "Pavex"
+int SetAllowDoubleStart(int allow);      // 1 lets a second copy run
+int SetRunWhileInactive(int alwaysRun);  // 1 keeps running without focus
 
-int InitMediaLayer(void);                  // 0, or -1 when the layer cannot start
-int EndMediaLayer(void);                   // 0
+int InitMediaLayer(void);  // 0, or -1 when the layer cannot start
+int EndMediaLayer(void);   // 0
 // Pumps window events and drives the periodic services (sound, input, network).
 // 0 while the program runs; -1 once the window was closed or the end requested.
 int ProcessMessage(void);
@@ -63,7 +63,7 @@ int GetScreenSize(int* width, int* height);
 int ClearScreen(void);
 int FlipScreen(void);
 int SetFlipWaitsVBlank(int wait);
-int SelectDrawTarget(int target);          // PAVEX_SCREEN_FRONT, PAVEX_SCREEN_BACK or a screen graphic
+int SelectDrawTarget(int target);  // PAVEX_SCREEN_FRONT, PAVEX_SCREEN_BACK or a screen graphic
 int SetClipRect(int x1, int y1, int x2, int y2);
 int SetDrawBrightness(int red, int green, int blue);
 
@@ -77,28 +77,28 @@ int SetDefaultFontType(int fontType);
 // Time and random numbers (media/time/)
 // ---------------------------------------------------------------------------
 
-uint32_t GetTickMillis(int unused);        // wraps after 2^32 ms: compare differences
-int WaitMilliseconds(int ms);              // pumps messages while it waits; no lock
-int GetLocalDateTime(int* sixInts);        // year, month, day, hour, minute, second
+uint32_t GetTickMillis(int unused);  // wraps after 2^32 ms: compare differences
+int WaitMilliseconds(int ms);        // pumps messages while it waits; no lock
+int GetLocalDateTime(int* sixInts);  // year, month, day, hour, minute, second
 int SeedRandom(uint32_t seed);
-int GetRandom(int max);                    // uniform 0..max
+int GetRandom(int max);  // uniform 0..max
 
 // ---------------------------------------------------------------------------
 // Keyboard and joypads (media/input/)
 // ---------------------------------------------------------------------------
 
-#define PAVEX_INPUT_KEYBOARD 0x1000        // selector bit: merge the keyboard
-#define PAVEX_INPUT_KEY_PAD1 0x1001        // keyboard merged with pad 1
+#define PAVEX_INPUT_KEYBOARD 0x1000  // selector bit: merge the keyboard
+#define PAVEX_INPUT_KEY_PAD1 0x1001  // keyboard merged with pad 1
 
 #define PAVEX_PAD_DOWN 0x1
 #define PAVEX_PAD_LEFT 0x2
 #define PAVEX_PAD_RIGHT 0x4
 #define PAVEX_PAD_UP 0x8
 
-int IsKeyDown(int keyCode);                // 1 down, 0 up
-int GetKeyStateAll(uint8_t* keys256);      // keys256[i] = 1 when key i is down
-int GetAnyKeyDown(void);                   // lowest code down; -1 pad or mouse; 0 none
-int GetPadState(int selector);             // pad bits
+int IsKeyDown(int keyCode);            // 1 down, 0 up
+int GetKeyStateAll(uint8_t* keys256);  // keys256[i] = 1 when key i is down
+int GetAnyKeyDown(void);               // lowest code down; -1 pad or mouse; 0 none
+int GetPadState(int selector);         // pad bits
 int StartPadVibration(int pad, int power, int timeMs);
 int StopPadVibration(int pad);
 
