@@ -1,38 +1,33 @@
 // frame.cpp - the library frame: the settings made before start-up, InitMediaLayer
 // and EndMediaLayer, the main window and its events, the message pump
-// ProcessMessage, and the pump thread that keeps the services moving while the main
-// thread is busy.
+// ProcessMessage, and the background pump that keeps the services moving while the
+// main thread is busy.
 //
-// Owns: the one system record below. The window and the display are reached only
-// through plat_window.h, the single-instance mark through plat_instance.h. Only the
-// thread that called InitMediaLayer polls window events; the pump thread drives the
-// services and nothing else. The service areas (input, sound, network) are started,
-// pumped and stopped through the table of services.h; the screen through screen.h.
+// Owns: the frame record below (settings kept across runs, run state cleared by
+// every start-up). The window and the display are reached only through
+// plat_window.h, the single-instance mark through plat_instance.h, the background
+// pump through plat_pump.h. The areas are started, pumped, notified and stopped
+// only through the registry of services.h; this file includes no area header. Only
+// the thread that called InitMediaLayer polls window events; the background pump
+// drives the services and nothing else.
 #include "media/core/frame.h"
 
 #include <stdint.h>
 #include <string.h>
 
 #include <atomic>
-#include <chrono>
-#include <condition_variable>
-#include <mutex>
-#include <new>
-#include <system_error>
 #include <thread>
 
 #include "media/core/api_lock.h"
 #include "media/core/log.h"
 #include "media/core/services.h"
 #include "media/core/tracked_alloc.h"
-#include "media/file/file_access.h"
-#include "media/graphics/screen.h"
-#include "pavex.h"
 #include "media/platform/plat_clock.h"
 #include "media/platform/plat_instance.h"
+#include "media/platform/plat_pump.h"
 #include "media/platform/plat_system.h"
 #include "media/platform/plat_window.h"
-#include "media/time/time_internal.h"
+#include "pavex.h"
 
 namespace {
 
@@ -62,117 +57,99 @@ constexpr WindowStyle kWindowStyles[7] = {
     {PLAT_WINDOW_CAPTION, 0},
 };
 
-struct SystemRecord {
-    // Settings (kept across runs; FrameResetDefaults puts them back).
+constexpr int kMarkRetryMs = 1000;  // how often a copy without the mark tries to take it
+
+struct FrameSettings {
     int windowMode;                 // 1 window, 0 full screen (the default)
     char windowTitle[kTitleBytes];  // empty: "Pavex" at start-up
     int allowDoubleStart;
     int alwaysRun;
     int windowStyleIndex;   // 0..6
     double windowSizeRate;  // <= 0 counts as 1.0
+};
+constexpr FrameSettings kDefaultSettings = {0, "", 0, 0, 0, 1.0};
 
-    // The run. Cleared by InitMediaLayer.
-    int mainWindow;  // 1 while the window exists
-    int instance;    // no module handle on Linux: stays 0
-    std::thread::id mainThreadId;
-    int active;
-    std::atomic<int> endRequested;
-    int windowDestroyed;
-    int initialised;
-    char startDirectory[kStartDirectoryBytes];
-    std::atomic<int> pumpThreadEnded;  // the pump thread itself lives in Pump() below
-
+// Cleared by every InitMediaLayer in one assignment.
+struct FrameRun {
     int running;  // something was started that EndMediaLayer must stop
     int ending;
+    int initialised;
+    int mainWindow;  // 1 while the window exists
+    std::thread::id mainThreadId;
+    int active;
+    int closePosted;  // a close request waits for the next pass
+    char startDirectory[kStartDirectoryBytes];
     int logStarted;
     int videoStarted;
-    int servicesStarted;
-    int markHeld;
-    int inPump;              // re-entry guard of ProcessMessage
-    uint32_t inactiveSince;  // tick when the window last turned inactive
-    PlatDesktopInfo desktop;
+    int devicesStarted;
+    int filesStarted;
+    int markHeld;          // this copy holds the single-instance mark
+    uint32_t markTriedAt;  // last try to take a mark another copy held
+    int pumpStarted;
+    int inPump;      // re-entry guard of ProcessMessage
+    int inPumpDuty;  // the background pump's duty is running on this thread
 };
 
-SystemRecord S;
-
-// The pump thread and what wakes it from its 17 ms sleep when the end is requested.
-// Built on first use and never destroyed: a process that exits while the thread runs
-// (the fatal exit, a display error) must not trip over a joinable thread object.
-struct PumpThread {
-    std::thread thread;
-    std::mutex sleepMutex;
-    std::condition_variable sleep;
+struct FrameRecord {
+    FrameSettings settings;
+    FrameRun run;
+    // Read by the background pump while the main thread sets it.
+    std::atomic<int> endRequested;
 };
-alignas(PumpThread) unsigned char g_pumpStorage[sizeof(PumpThread)];
 
-PumpThread& Pump() {
-    static PumpThread* pump = new (g_pumpStorage) PumpThread();
-    return *pump;
-}
+FrameRecord FRAME = {kDefaultSettings, FrameRun{}, {0}};
 
 void Log(const char* text) {
-    if (S.logStarted) LogString(text);
+    if (FRAME.run.logStarted) LogString(text);
 }
 
 bool OnMainThread() {
-    return S.mainThreadId == std::thread::id() || std::this_thread::get_id() == S.mainThreadId;
-}
-
-// The main thread sleeps on the platform clock (virtual in tests); any other thread
-// sleeps for real, so that it never moves the main thread's clock.
-void Sleep(int ms) {
-    if (OnMainThread())
-        PlatSleepMillis(ms);
-    else
-        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+    return FRAME.run.mainThreadId == std::thread::id() ||
+           std::this_thread::get_id() == FRAME.run.mainThreadId;
 }
 
 void SetEndRequested() {
-    PumpThread& pump = Pump();
-    {
-        std::lock_guard<std::mutex> hold(pump.sleepMutex);
-        S.endRequested = 1;
-    }
-    pump.sleep.notify_all();
+    FRAME.endRequested = 1;
+    PlatPumpWake();
 }
 
 bool EndRequestedForLock() {
-    return S.endRequested.load() != 0;
+    return FRAME.endRequested.load() != 0;
 }
 
 int WindowFlags() {
-    int row = S.windowStyleIndex;
+    const FrameSettings& set = FRAME.settings;
+    int row = set.windowStyleIndex;
     if (row < 0 || row > 6) row = 0;
-    if (S.windowMode) return kWindowStyles[row].window;
+    if (set.windowMode) return kWindowStyles[row].window;
     return PLAT_WINDOW_FULLSCREEN | PLAT_WINDOW_HIDE_CURSOR | kWindowStyles[row].fullScreen;
 }
 
 double SizeRate() {
-    if (!S.windowMode || S.windowSizeRate <= 0.0) return 1.0;
-    return S.windowSizeRate;
+    if (!FRAME.settings.windowMode || FRAME.settings.windowSizeRate <= 0.0) return 1.0;
+    return FRAME.settings.windowSizeRate;
 }
 
 // The window is gone: what the destroy message did on the original platform.
 void DestroyWindow() {
     PlatWindowClose();
-    S.mainWindow = 0;
+    FRAME.run.mainWindow = 0;
     Log("ウインドウが破棄されようとしています\n");
-    S.windowDestroyed = 1;
     Log("ソフトを終了する準備が整いました\n");
     SetEndRequested();
 }
 
 void HandleCloseRequest() {
-    if (!S.mainWindow) return;
+    FRAME.run.closePosted = 0;
+    if (!FRAME.run.mainWindow) return;
     Log("ウインドウを閉じようとしています\n");
     DestroyWindow();
 }
 
 void SetActive(int active) {
-    if (active == S.active) return;
-    S.active = active;
-    if (!active && !S.alwaysRun) S.inactiveSince = PlatTickMillis();
-    ServicesActivate(active);
+    if (active == FRAME.run.active) return;
+    FRAME.run.active = active;
+    ServicesFocus(active);
 }
 
 void Dispatch(const PlatEvent& e) {
@@ -187,16 +164,24 @@ void Dispatch(const PlatEvent& e) {
             SetActive(0);
             break;
         case PLAT_EVENT_EXPOSED:
-            ScreenRepaint();
+            ServicesWindowEvent(SERVICE_EVENT_EXPOSED);
+            break;
+        case PLAT_EVENT_DISPLAY_CHANGED:
+            ServicesWindowEvent(SERVICE_EVENT_DISPLAY_CHANGED);
             break;
         default:
             break;  // resizes are scaled by the platform; keys and devices it handled
     }
 }
 
-// One pass: up to five events. Returns how many were taken.
+// One pass: a posted close request, then up to five events. Returns how many
+// messages were taken.
 int Pass() {
     int count = 0;
+    if (FRAME.run.closePosted) {
+        ++count;
+        HandleCloseRequest();
+    }
     PlatEvent e;
     while (count < kMessagesPerPass && PlatPollEvent(&e)) {
         ++count;
@@ -205,111 +190,132 @@ int Pass() {
     return count;
 }
 
+// A copy that started while another held the single-instance mark takes the mark
+// once the other copy is gone, so that a later copy still finds a running one.
+void RetakeInstanceMark() {
+    FrameRun& run = FRAME.run;
+    if (run.markHeld || !run.mainWindow) return;
+    uint32_t now = PlatTickMillis();
+    if (static_cast<int32_t>(now - run.markTriedAt) < kMarkRetryMs) return;
+    run.markTriedAt = now;
+    run.markHeld = PlatInstanceCreate(kClassName) == 0;
+}
+
 int ProcessMessageInternal() {
-    if (S.inPump) return 0;
-    if (!S.mainWindow) return S.endRequested ? -1 : 0;
-    S.inPump = 1;
-    const bool onMain = OnMainThread();
+    FrameRun& run = FRAME.run;
+    if (run.inPump) return 0;
+    if (!run.mainWindow) return FRAME.endRequested ? -1 : 0;
+    run.inPump = 1;
+    // The background pump never touches the window, whichever thread runs it.
+    const bool onMain = OnMainThread() && !run.inPumpDuty;
+    const bool alwaysRun = FRAME.settings.alwaysRun != 0;
     for (;;) {
-        if (!S.active && !S.alwaysRun) Sleep(1);
+        if (!run.active && !alwaysRun) PlatSleepMillis(1);
         int found = onMain ? Pass() : 0;
-        if (!S.active) {
-            ServicesPump();
-            Sleep(1);
+        if (!run.active) {
+            ServicesPump(onMain);
+            PlatSleepMillis(1);
         }
-        if (S.endRequested || !S.mainWindow || !onMain) break;
+        if (FRAME.endRequested || !run.mainWindow || !onMain) break;
         // While the window is in the background (and the program does not keep
         // running), passes go on: that is how the whole program pauses.
-        if ((S.active || S.alwaysRun) && found == 0) break;
+        if ((run.active || alwaysRun) && found == 0) break;
     }
-    ServicesPump();
-    S.inPump = 0;
-    return S.endRequested ? -1 : 0;
+    ServicesPump(onMain);
+    RetakeInstanceMark();
+    run.inPump = 0;
+    return FRAME.endRequested ? -1 : 0;
 }
 
-void PumpThreadMain() {
-    while (!S.endRequested) {
-        if (!EnterApiLockUnless(EndRequestedForLock)) break;
-        int result = ProcessMessageInternal();
-        LeaveApiLock();
-        if (result == -1) break;
-        PumpThread& pump = Pump();
-        std::unique_lock<std::mutex> hold(pump.sleepMutex);
-        pump.sleep.wait_for(hold, std::chrono::milliseconds(kPumpPeriodMs),
-                            [] { return S.endRequested.load() != 0; });
-    }
-    S.pumpThreadEnded = 1;
+// The background pump's duty, every 17 ms: one pump under the API lock. On the
+// scripted platform it runs on the thread that moves the virtual clock; when that
+// thread is inside a public call already, the pump waits for its next period, as a
+// pump thread would wait for the lock.
+int PumpDuty() {
+    if (FRAME.endRequested) return -1;
+    if (ApiLockHeldByCaller() > 0) return 0;
+    if (!EnterApiLockUnless(EndRequestedForLock)) return -1;
+    FRAME.run.inPumpDuty = 1;
+    int result = ProcessMessageInternal();
+    FRAME.run.inPumpDuty = 0;
+    LeaveApiLock();
+    return result == -1 ? -1 : 0;
 }
 
-void StopPumpThread() {
-    PumpThread& pump = Pump();
-    if (!pump.thread.joinable()) return;
+void StopPump() {
     SetEndRequested();
-    if (pump.thread.get_id() == std::this_thread::get_id()) {
-        pump.thread.detach();
+    if (!FRAME.run.pumpStarted) return;
+    FRAME.run.pumpStarted = 0;
+    if (PlatPumpIsCurrentThread()) {
+        PlatPumpStop();
         return;
     }
-    // The pump thread may be queued for the lock this thread holds: hand the lock
-    // over so that it can see the end and leave, then take it back.
+    // The pump may be queued for the lock this thread holds: hand the lock over so
+    // that it can see the end and leave, then take it back.
     int depth = ApiLockHeldByCaller();
     for (int i = 0; i < depth; ++i) LeaveApiLock();
-    pump.thread.join();
+    PlatPumpStop();
     for (int i = 0; i < depth; ++i) EnterApiLock();
 }
 
 // Ends the window: the close request and its destroy, the mark given back, the
-// pump thread stopped.
+// pump stopped.
 void EndWindow() {
-    if (S.mainWindow) {
+    if (FRAME.run.mainWindow) {
         HandleCloseRequest();
         for (int i = 0; i < 1000 && ProcessMessageInternal() != -1; ++i) {
         }
     }
     SetEndRequested();
-    if (S.markHeld) {
+    if (FRAME.run.markHeld) {
         PlatInstanceRelease();
-        S.markHeld = 0;
+        FRAME.run.markHeld = 0;
     }
-    StopPumpThread();
-    S.mainWindow = 0;
+    StopPump();
+    FRAME.run.mainWindow = 0;
 }
 
 void ShutDown() {
-    if (!S.running || S.ending) return;
-    S.ending = 1;
-    if (S.servicesStarted) {
-        ServicesShutDown();
-        S.servicesStarted = 0;
+    FrameRun& run = FRAME.run;
+    if (!run.running || run.ending) return;
+    run.ending = 1;
+    if (run.devicesStarted) {
+        ServicesShutDown(SERVICE_STAGE_DEVICES);
+        run.devicesStarted = 0;
     }
-    ScreenShutDown();
     EndWindow();
-    if (S.videoStarted) {
+    if (run.videoStarted) {
         PlatVideoStop();
-        S.videoStarted = 0;
+        run.videoStarted = 0;
         Log("ＣＯＭを終了... 完了\n");
     }
-    S.initialised = 0;
-    while (ProcessMessageInternal() != -1 && !S.endRequested) {
+    run.initialised = 0;
+    while (ProcessMessageInternal() != -1 && !FRAME.endRequested) {
     }
-    if (S.startDirectory[0]) PlatSetCurrentDirectory(S.startDirectory);
-    FileShutDown();
-    if (S.logStarted) DumpAllocations();
-    S.running = 0;
-    S.ending = 0;
+    if (run.startDirectory[0]) PlatSetCurrentDirectory(run.startDirectory);
+    if (run.filesStarted) {
+        ServicesShutDown(SERVICE_STAGE_FILES);
+        run.filesStarted = 0;
+    }
+    if (run.logStarted) DumpAllocations();
+    run.running = 0;
+    run.ending = 0;
 }
 
 // The window set-up of InitMediaLayer. 0, or -1 with the end requested.
 int SetUpWindow() {
+    FrameRun& run = FRAME.run;
+    FrameSettings& set = FRAME.settings;
     uint64_t total = 0, available = 0;
     PlatMemoryStatus(&total, &available);
     LogFormat("メモリ総量:%.2fMB  空きメモリ領域:%.2fMB ", total / 1048576.0,
               available / 1048576.0);
 
-    ClockSelectSource();  // also seeds the random generator with the tick count
+    ServicesStartUp(SERVICE_STAGE_WINDOW);  // the clock source, the random seed
 
     LogString("ソフトの二重起動検査... ");
     if (PlatInstanceExists(kClassName)) {
-        if (!S.allowDoubleStart) {
+        if (!set.allowDoubleStart) {
             LogString("二重起動されています、ソフトを終了します\n");
             SetEndRequested();
             return -1;
@@ -321,7 +327,7 @@ int SetUpWindow() {
 
     // The class of the original platform is the mark a second copy looks for; here
     // registering it is taking the mark. A copy started while another holds it
-    // shares the name, as two processes share a registered class.
+    // runs without it and takes it over once the other copy is gone.
     LogString("ウインドウクラスを登録します... ");
     int mark = PlatInstanceCreate(kClassName);
     if (mark < 0) {
@@ -329,27 +335,29 @@ int SetUpWindow() {
         SetEndRequested();
         return -1;
     }
-    S.markHeld = mark == 0;
+    run.markHeld = mark == 0;
+    run.markTriedAt = PlatTickMillis();
     LogString("登録に成功しました\n");
 
-    if (S.windowTitle[0] == '\0') strcpy(S.windowTitle, kDefaultTitle);
+    if (set.windowTitle[0] == '\0') strcpy(set.windowTitle, kDefaultTitle);
 
-    int width = ScreenWidth(), height = ScreenHeight();
-    if (S.windowMode) {
+    ServiceScreenMode mode = ServicesScreenMode();
+    int width = mode.width, height = mode.height;
+    if (set.windowMode) {
         LogString("ウインドウモード起動用のウインドウを作成します\n");
         width = static_cast<int>(width * SizeRate());
         height = static_cast<int>(height * SizeRate());
     } else {
         LogString("フルスクリーンモード用のウインドウを作成します\n");
     }
-    if (PlatWindowOpen(S.windowTitle, width, height, WindowFlags()) != 0) {
+    if (PlatWindowOpen(set.windowTitle, width, height, WindowFlags()) != 0) {
         LogString("ウインドウの作成に失敗しました\n");
         SetEndRequested();
         return -1;
     }
-    S.mainWindow = 1;
-    S.active = 1;
-    if (!S.windowMode) LogString("カーソルを不可視にしました\n");
+    run.mainWindow = 1;
+    run.active = 1;
+    if (!set.windowMode) LogString("カーソルを不可視にしました\n");
     if (PlatWindowDisableTextInput()) LogString("ＩＭＥを無効にしました\n");
 
     PlatWindowRaise();
@@ -359,47 +367,44 @@ int SetUpWindow() {
         PlatSleepMillis(1);
     }
 
-    S.pumpThreadEnded = 0;
-    try {
-        Pump().thread = std::thread(PumpThreadMain);
-    } catch (const std::system_error&) {
+    if (PlatPumpStart(PumpDuty, kPumpPeriodMs) == 0) {
+        run.pumpStarted = 1;
+    } else {
         LogString("ProcessMessage をひたすら呼びつづけるスレッドの立ち上げに失敗しました\n");
     }
     return 0;
 }
 
+// 1 when the layer cannot show a screen of this many bits (it logs why).
+bool RefusesDepth(int bits) {
+    if (bits != 24) return false;
+    LogString("ＰＡＶＥＸライブラリは２４ビットカラーモードに対応していません\n");
+    return true;
+}
+
 int InitMediaLayerInternal() {
     // A running layer is left alone: starting it again would delete its log.
-    if (S.running) return -1;
-    StopPumpThread();
+    if (FRAME.run.running) return -1;
+    StopPump();
 
-    S.mainWindow = 0;
-    S.instance = 0;
-    S.mainThreadId = std::this_thread::get_id();
-    S.active = 0;
-    S.endRequested = 0;
-    S.windowDestroyed = 0;
-    S.initialised = 0;
-    S.pumpThreadEnded = 0;
-    S.ending = 0;
-    S.videoStarted = 0;
-    S.servicesStarted = 0;
-    S.markHeld = 0;
-    S.inPump = 0;
-    S.running = 1;
+    FrameRun& run = FRAME.run;
+    run = FrameRun{};
+    run.mainThreadId = std::this_thread::get_id();
+    FRAME.endRequested = 0;
+    run.running = 1;
 
-    if (PlatGetCurrentDirectory(S.startDirectory, sizeof S.startDirectory) != 0) {
-        S.startDirectory[0] = '\0';
-        S.running = 0;
+    if (PlatGetCurrentDirectory(run.startDirectory, sizeof run.startDirectory) != 0) {
+        run.startDirectory[0] = '\0';
+        run.running = 0;
         SetEndRequested();
         return -1;
     }
-    LogStart(S.startDirectory);
-    S.logStarted = 1;
-    FileStartUp();
+    LogStart(run.startDirectory);
+    run.logStarted = 1;
+    run.filesStarted = 1;
+    ServicesStartUp(SERVICE_STAGE_FILES);
 
-    if (ScreenColourBits() == 24) {
-        LogString("ＰＡＶＥＸライブラリは２４ビットカラーモードに対応していません\n");
+    if (RefusesDepth(ServicesScreenMode().colourBits)) {
         ShutDown();
         return -1;
     }
@@ -413,48 +418,40 @@ int InitMediaLayerInternal() {
         ShutDown();
         return -1;
     }
-    S.videoStarted = 1;
+    run.videoStarted = 1;
     LogString("成功しました\n");
 
-    S.desktop = PlatDesktopInfo{0, 0, 0, 0};
-    PlatDesktop(&S.desktop);
-    if (S.windowMode && S.desktop.bitsPerPixel == 24) {
-        LogString("ＰＡＶＥＸライブラリは２４ビットカラーモードに対応していません\n");
+    PlatDesktopInfo desktop = {0, 0, 0, 0};
+    PlatDesktop(&desktop);
+    if ((FRAME.settings.windowMode && RefusesDepth(desktop.bitsPerPixel)) || SetUpWindow() != 0) {
         ShutDown();
         return -1;
     }
 
-    if (SetUpWindow() != 0) {
+    run.devicesStarted = 1;
+    if (ServicesStartUp(SERVICE_STAGE_DEVICES) != 0) {
         ShutDown();
         return -1;
     }
 
-    S.servicesStarted = 1;
-    if (ServicesStartUp() != 0 || ScreenStartUp() != 0) {
-        ShutDown();
-        return -1;
-    }
-
-    S.initialised = 1;
-    ScreenSetWaitVSync(1);
-    if (!S.windowMode) PlatWindowRaise();
-    ScreenSelectTarget(PAVEX_SCREEN_BACK);
-    ScreenSelectTarget(PAVEX_SCREEN_FRONT);
+    run.initialised = 1;
+    if (!FRAME.settings.windowMode) PlatWindowRaise();
+    ServicesScreenReady();
     return 0;
 }
 
 int ChangeWindowModeInternal(int windowed) {
     Log("ChangeWindowMode実行 \n");
     windowed = windowed ? 1 : 0;
-    if (windowed == S.windowMode) return 0;
-    S.windowMode = windowed;
+    if (windowed == FRAME.settings.windowMode) return 0;
+    FRAME.settings.windowMode = windowed;
     Log(windowed ? "ウインドウモードフラグが立てられました\n"
                  : "ウインドウモードフラグが倒されました\n");
-    if (!S.initialised) return 0;
+    if (!FRAME.run.initialised) return 0;
     LogString(windowed ? "ウインドウスタイルをウインドウモード用に変更します... "
                        : "ウインドウスタイルをフルスクリーンモード用に変更します... ");
     LogString("完了\n");
-    int result = ScreenRebuild();
+    int result = ServicesScreenRebuild();
     ProcessMessageInternal();
     return result;
 }
@@ -467,68 +464,67 @@ void CopyTitle(const char* title) {
         n = kTitleBytes - 1;
         while (n > 0 && (static_cast<unsigned char>(title[n]) & 0xC0) == 0x80) --n;
     }
-    memcpy(S.windowTitle, title, n);
-    S.windowTitle[n] = '\0';
+    memcpy(FRAME.settings.windowTitle, title, n);
+    FRAME.settings.windowTitle[n] = '\0';
 }
 
 }  // namespace
 
 // ---- frame.h ----
 
-int FrameInitialised() {
-    return S.initialised;
-}
-int FrameEnding() {
-    return S.ending;
-}
-int FrameEndRequested() {
-    return S.endRequested.load();
-}
-int FrameIsActive() {
-    return S.active;
-}
-int FrameAlwaysRun() {
-    return S.alwaysRun;
-}
-int FrameIsWindowed() {
-    return S.windowMode;
-}
-int FrameIsMainThread() {
-    return OnMainThread() ? 1 : 0;
-}
-const char* FrameStartDirectory() {
-    return S.startDirectory;
+int FramePump() {
+    ApiScope lock;
+    return ProcessMessageInternal();
 }
 
 void FrameWaitWhileInactive() {
-    if (S.inPump || !OnMainThread()) return;
-    while (!S.endRequested && S.mainWindow && !S.active && !(S.alwaysRun && S.windowMode))
+    const FrameRun& run = FRAME.run;
+    if (run.inPump || !OnMainThread()) return;
+    while (!FRAME.endRequested && run.mainWindow && !run.active &&
+           !(FRAME.settings.alwaysRun && FRAME.settings.windowMode))
         ProcessMessageInternal();
+}
+
+void FrameRequestClose() {
+    FRAME.run.closePosted = 1;
+}
+
+int FrameInitialised() {
+    return FRAME.run.initialised;
+}
+int FrameEnding() {
+    return FRAME.run.ending;
+}
+int FrameEndRequested() {
+    return FRAME.endRequested.load();
+}
+int FrameIsActive() {
+    return FRAME.run.active;
+}
+int FrameAlwaysRun() {
+    return FRAME.settings.alwaysRun;
+}
+int FrameIsWindowed() {
+    return FRAME.settings.windowMode;
+}
+
+int FrameApplyWindowMode(int width, int height, int refreshRate) {
+    if (!FRAME.run.mainWindow) return 0;
+    double rate = SizeRate();
+    return PlatWindowSetMode(static_cast<int>(width * rate), static_cast<int>(height * rate),
+                             WindowFlags(), FRAME.settings.windowMode ? 0 : refreshRate);
 }
 
 void FrameShutDown() {
     ShutDown();
 }
 
-int FrameApplyWindowMode(int width, int height, int refreshRate) {
-    if (!S.mainWindow) return 0;
-    double rate = SizeRate();
-    return PlatWindowSetMode(static_cast<int>(width * rate), static_cast<int>(height * rate),
-                             WindowFlags(), S.windowMode ? 0 : refreshRate);
-}
-
 void FrameResetDefaults() {
-    if (S.running) return;
-    S.endRequested = 0;
-    S.windowDestroyed = 0;
-    S.mainThreadId = std::thread::id();
-    S.windowMode = 0;
-    S.windowTitle[0] = '\0';
-    S.allowDoubleStart = 0;
-    S.alwaysRun = 0;
-    S.windowStyleIndex = 0;
-    S.windowSizeRate = 1.0;
-    ScreenResetDefaults();
+    if (FRAME.run.running) return;
+    FRAME.settings = kDefaultSettings;
+    FRAME.run.mainThreadId = std::thread::id();
+    FRAME.endRequested = 0;
+    ServicesResetDefaults();
 }
 
 // ---- public calls ----
@@ -541,19 +537,21 @@ int ChangeWindowMode(int windowed) {
 int SetWindowTitle(const char* title) {
     ApiScope lock;
     CopyTitle(title);
-    if (S.mainWindow) PlatWindowSetTitle(S.windowTitle[0] ? S.windowTitle : kDefaultTitle);
+    if (FRAME.run.mainWindow)
+        PlatWindowSetTitle(FRAME.settings.windowTitle[0] ? FRAME.settings.windowTitle
+                                                         : kDefaultTitle);
     return 0;
 }
 
 int SetAllowDoubleStart(int allow) {
     ApiScope lock;
-    S.allowDoubleStart = allow ? 1 : 0;
+    FRAME.settings.allowDoubleStart = allow ? 1 : 0;
     return 0;
 }
 
 int SetRunWhileInactive(int alwaysRun) {
     ApiScope lock;
-    S.alwaysRun = alwaysRun ? 1 : 0;
+    FRAME.settings.alwaysRun = alwaysRun ? 1 : 0;
     return 0;
 }
 
@@ -566,7 +564,7 @@ int EndMediaLayer() {
     bool ended = false;
     {
         ApiScope lock;
-        ended = S.running != 0;
+        ended = FRAME.run.running != 0;
         ShutDown();
     }
     // The lock's own resources go last, once nobody can be inside it any more.

@@ -1,41 +1,84 @@
-// services.cpp - the table of service areas the frame drives (see services.h).
+// services.cpp - the table of service rows the frame drives (see services.h).
+//
+// Owns: the rows and the order in which they start and stop. The order of the
+// device rows is the start-up order; shutdown runs it backwards, so the areas that
+// were started last (network, text) are stopped first and input last.
 #include "media/core/services.h"
 
 #include <stddef.h>
 
+#include "media/file/file_access.h"
+#include "media/graphics/screen.h"
 #include "media/input/input_service.h"
+#include "media/time/time_internal.h"
 
 namespace {
 
-// Areas in start-up order. Each row is added by the area that owns the functions.
-const ServiceHooks kServices[] = {
-    {"input", InputStartUp, InputShutDown, InputPump, InputActivate},
+int TimeStartUp() {
+    ClockSelectSource();  // also seeds the random generator with the tick count
+    return 0;
+}
+
+const ServiceRow kRows[] = {
+    // name      stage                  startUp        shutDown        pump       main  focus
+    // windowEvent        reset
+    {"files", SERVICE_STAGE_FILES, FileStartUp, FileShutDown, nullptr, 0, nullptr, nullptr,
+     nullptr},
+    {"time", SERVICE_STAGE_WINDOW, TimeStartUp, nullptr, nullptr, 0, nullptr, nullptr, nullptr},
+    {"input", SERVICE_STAGE_DEVICES, InputStartUp, InputShutDown, InputPump, 0, InputActivate,
+     nullptr, nullptr},
+    {"screen", SERVICE_STAGE_DEVICES, ScreenStartUp, ScreenShutDown, nullptr, 0, nullptr,
+     ScreenWindowEvent, ScreenResetDefaults},
 };
-constexpr int kServiceCount = static_cast<int>(sizeof(kServices) / sizeof(kServices[0]));
+constexpr int kRowCount = static_cast<int>(sizeof(kRows) / sizeof(kRows[0]));
 
 }  // namespace
 
-int ServicesStartUp() {
-    for (int i = 0; i < kServiceCount; ++i) {
-        if (kServices[i].startUp && kServices[i].startUp() != 0) return -1;
+int ServicesStartUp(ServiceStage stage) {
+    for (const ServiceRow& row : kRows) {
+        if (row.stage == stage && row.startUp && row.startUp() != 0) return -1;
     }
     return 0;
 }
 
-void ServicesShutDown() {
-    for (int i = kServiceCount - 1; i >= 0; --i) {
-        if (kServices[i].shutDown) kServices[i].shutDown();
+void ServicesShutDown(ServiceStage stage) {
+    for (int i = kRowCount - 1; i >= 0; --i) {
+        if (kRows[i].stage == stage && kRows[i].shutDown) kRows[i].shutDown();
     }
 }
 
-void ServicesPump() {
-    for (int i = 0; i < kServiceCount; ++i) {
-        if (kServices[i].pump) kServices[i].pump();
+void ServicesPump(int onMainThread) {
+    for (const ServiceRow& row : kRows) {
+        if (row.pump && (onMainThread || !row.pumpMainOnly)) row.pump();
     }
 }
 
-void ServicesActivate(int active) {
-    for (int i = 0; i < kServiceCount; ++i) {
-        if (kServices[i].activate) kServices[i].activate(active);
+void ServicesFocus(int active) {
+    for (const ServiceRow& row : kRows) {
+        if (row.focus) row.focus(active);
     }
+}
+
+void ServicesWindowEvent(int event) {
+    for (const ServiceRow& row : kRows) {
+        if (row.windowEvent) row.windowEvent(event);
+    }
+}
+
+void ServicesResetDefaults() {
+    for (const ServiceRow& row : kRows) {
+        if (row.reset) row.reset();
+    }
+}
+
+ServiceScreenMode ServicesScreenMode() {
+    return ServiceScreenMode{ScreenWidth(), ScreenHeight(), ScreenColourBits()};
+}
+
+int ServicesScreenRebuild() {
+    return ScreenRebuild();
+}
+
+void ServicesScreenReady() {
+    ScreenReady();
 }

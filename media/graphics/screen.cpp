@@ -15,6 +15,7 @@
 #include "media/core/api_lock.h"
 #include "media/core/frame.h"
 #include "media/core/log.h"
+#include "media/core/services.h"
 #include "media/core/tracked_alloc.h"
 #include "pavex.h"
 #include "media/platform/plat_clock.h"
@@ -42,47 +43,45 @@ struct ScreenRecord {
     uint32_t drawBright;
     int blendMode, blendParam;
     int waitVSync;
-    int vsyncMinGap;  // -1: no measured refresh (memory screen)
-    uint32_t lastVSync;
     uint32_t lastModeChange;
     int modeChanged;  // lastModeChange is valid
     int started;
-    uint32_t* front;  // what the window shows
-    uint32_t* back;   // the frame being built
+    int fullScreenShown;  // the display is in this program's full-screen mode
+    uint32_t* front;      // what the window shows
+    uint32_t* back;       // the frame being built
     int surfaceWidth, surfaceHeight;
-    uint32_t frameCount;
 };
 
-ScreenRecord S = {};
+ScreenRecord SCREEN = {};
 
 int Width() {
-    return S.screenWidth > 0 ? S.screenWidth : kDefaultWidth;
+    return SCREEN.screenWidth > 0 ? SCREEN.screenWidth : kDefaultWidth;
 }
 int Height() {
-    return S.screenHeight > 0 ? S.screenHeight : kDefaultHeight;
+    return SCREEN.screenHeight > 0 ? SCREEN.screenHeight : kDefaultHeight;
 }
 int Bits() {
-    return S.screenColourBits > 0 ? S.screenColourBits : kDefaultBits;
+    return SCREEN.screenColourBits > 0 ? SCREEN.screenColourBits : kDefaultBits;
 }
 
 DrawSurface SurfaceOf(int target) {
     DrawSurface s = {nullptr, 0, 0, 0};
-    if (!S.started) return s;
+    if (!SCREEN.started) return s;
     if (target == PAVEX_SCREEN_FRONT)
-        s.pixels = S.front;
+        s.pixels = SCREEN.front;
     else if (target == PAVEX_SCREEN_BACK)
-        s.pixels = S.back;
+        s.pixels = SCREEN.back;
     else
         return s;
-    s.width = S.surfaceWidth;
-    s.height = S.surfaceHeight;
-    s.pitch = S.surfaceWidth * 4;
+    s.width = SCREEN.surfaceWidth;
+    s.height = SCREEN.surfaceHeight;
+    s.pitch = SCREEN.surfaceWidth * 4;
     return s;
 }
 
 // The size of the draw target: the screen size for the front and back screens.
 void TargetSize(int* w, int* h) {
-    DrawSurface s = SurfaceOf(S.drawScreen);
+    DrawSurface s = SurfaceOf(SCREEN.drawScreen);
     if (s.pixels) {
         *w = s.width;
         *h = s.height;
@@ -109,20 +108,22 @@ void SetClip(int x1, int y1, int x2, int y2) {
         y1 = y2;
         y2 = t;
     }
-    S.clipRect.x1 = Clamp(x1, 0, w);
-    S.clipRect.x2 = Clamp(x2, 0, w);
-    S.clipRect.y1 = Clamp(y1, 0, h);
-    S.clipRect.y2 = Clamp(y2, 0, h);
-    S.clipEmpty = (S.clipRect.x1 == S.clipRect.x2 || S.clipRect.y1 == S.clipRect.y2) ? 1 : 0;
+    SCREEN.clipRect.x1 = Clamp(x1, 0, w);
+    SCREEN.clipRect.x2 = Clamp(x2, 0, w);
+    SCREEN.clipRect.y1 = Clamp(y1, 0, h);
+    SCREEN.clipRect.y2 = Clamp(y2, 0, h);
+    SCREEN.clipEmpty =
+        (SCREEN.clipRect.x1 == SCREEN.clipRect.x2 || SCREEN.clipRect.y1 == SCREEN.clipRect.y2) ? 1
+                                                                                               : 0;
 }
 
 void ReleaseSurfaces() {
-    TrackedFree(S.front);
-    TrackedFree(S.back);
-    S.front = nullptr;
-    S.back = nullptr;
-    S.surfaceWidth = 0;
-    S.surfaceHeight = 0;
+    TrackedFree(SCREEN.front);
+    TrackedFree(SCREEN.back);
+    SCREEN.front = nullptr;
+    SCREEN.back = nullptr;
+    SCREEN.surfaceWidth = 0;
+    SCREEN.surfaceHeight = 0;
 }
 
 // Makes the two surfaces for the current mode (both black). Fatal when memory runs
@@ -130,12 +131,12 @@ void ReleaseSurfaces() {
 void CreateSurfaces() {
     LogString("出力画面用の DirectDrawSurface を作成します\n");
     size_t bytes = static_cast<size_t>(Width()) * static_cast<size_t>(Height()) * 4u;
-    S.front = static_cast<uint32_t*>(PAVEX_ALLOC_ZERO(bytes));
-    if (!S.front) FatalErrorExit("プライマリサーフェスの作成に失敗しました");
-    S.back = static_cast<uint32_t*>(PAVEX_ALLOC_ZERO(bytes));
-    if (!S.back) FatalErrorExit("バックサーフェスの作成に失敗しました");
-    S.surfaceWidth = Width();
-    S.surfaceHeight = Height();
+    SCREEN.front = static_cast<uint32_t*>(PAVEX_ALLOC_ZERO(bytes));
+    if (!SCREEN.front) FatalErrorExit("プライマリサーフェスの作成に失敗しました");
+    SCREEN.back = static_cast<uint32_t*>(PAVEX_ALLOC_ZERO(bytes));
+    if (!SCREEN.back) FatalErrorExit("バックサーフェスの作成に失敗しました");
+    SCREEN.surfaceWidth = Width();
+    SCREEN.surfaceHeight = Height();
     LogString("出力画面用の DirectDrawSurface の作成は正常に終了しました\n");
 }
 
@@ -158,18 +159,21 @@ int ApplyDisplayMode() {
         LogString("ウインドウモードにします\n");
         if (haveDesktop && (Width() > desktop.width || Height() > desktop.height))
             FatalErrorExit("デスクトップ画面のサイズが足りません、ソフトを終了します");
+        if (SCREEN.fullScreenShown) LogString("フルスクリーンモードから抜けます\n");
         if (haveDesktop && desktop.bitsPerPixel == 24) return -1;
         if (FrameApplyWindowMode(Width(), Height(), 0) != 0) return -1;
+        SCREEN.fullScreenShown = 0;
         LogString("画面モードの変更は正常に終了しました \n");
         return 0;
     }
     if (Bits() == 24) return -1;
     LogString("画面解像度を変更します... ");
-    if (FrameApplyWindowMode(Width(), Height(), S.refreshRate) != 0 &&
+    if (FrameApplyWindowMode(Width(), Height(), SCREEN.refreshRate) != 0 &&
         FrameApplyWindowMode(Width(), Height(), 0) != 0) {
         LogString("画面モードの変更に失敗しました\n");
         return -1;
     }
+    SCREEN.fullScreenShown = 1;
     LogString("成功しました\n");
     LogString("画面モードの変更は正常に終了しました \n");
     return 0;
@@ -179,25 +183,25 @@ int ApplyDisplayMode() {
 // the display and the surfaces. Returns 0 in the asked mode, -1 back in the old
 // mode, -2 fallen back to 640 x 480 x 16.
 int ChangeMode(int width, int height, int bits, int rate, bool force) {
-    if (!force && width == S.screenWidth && height == S.screenHeight &&
-        bits == S.screenColourBits && rate == S.refreshRate)
+    if (!force && width == SCREEN.screenWidth && height == SCREEN.screenHeight &&
+        bits == SCREEN.screenColourBits && rate == SCREEN.refreshRate)
         return 0;
-    const int oldW = S.screenWidth, oldH = S.screenHeight, oldB = S.screenColourBits,
-              oldR = S.refreshRate;
-    S.screenWidth = width;
-    S.screenHeight = height;
-    S.screenColourBits = bits;
-    S.refreshRate = rate;
-    if (!S.started) return 0;
+    const int oldW = SCREEN.screenWidth, oldH = SCREEN.screenHeight, oldB = SCREEN.screenColourBits,
+              oldR = SCREEN.refreshRate;
+    SCREEN.screenWidth = width;
+    SCREEN.screenHeight = height;
+    SCREEN.screenColourBits = bits;
+    SCREEN.refreshRate = rate;
+    if (!SCREEN.started) return 0;
     LogString("画面モード変更処理を開始します\n");
 
     uint32_t now = PlatTickMillis();
-    if (S.modeChanged && static_cast<int32_t>(now - S.lastModeChange) < kModeSpacingMs)
-        SleepUntil(S.lastModeChange + kModeSpacingWaitMs);
+    if (SCREEN.modeChanged && static_cast<int32_t>(now - SCREEN.lastModeChange) < kModeSpacingMs)
+        SleepUntil(SCREEN.lastModeChange + kModeSpacingWaitMs);
     else
         PlatSleepMillis(kModeSettleMs);
-    S.lastModeChange = PlatTickMillis();
-    S.modeChanged = 1;
+    SCREEN.lastModeChange = PlatTickMillis();
+    SCREEN.modeChanged = 1;
 
     ReleaseSurfaces();
     int result = 0;
@@ -205,28 +209,26 @@ int ChangeMode(int width, int height, int bits, int rate, bool force) {
         // Back to the old mode, then to the smallest mode every display has.
         result = -2;
         if (oldW != width || oldH != height || oldB != bits || oldR != rate) {
-            S.screenWidth = oldW;
-            S.screenHeight = oldH;
-            S.screenColourBits = oldB;
-            S.refreshRate = oldR;
+            SCREEN.screenWidth = oldW;
+            SCREEN.screenHeight = oldH;
+            SCREEN.screenColourBits = oldB;
+            SCREEN.refreshRate = oldR;
             if (ApplyDisplayMode() == 0) result = -1;
         }
         if (result == -2) {
-            S.screenWidth = kDefaultWidth;
-            S.screenHeight = kDefaultHeight;
-            S.screenColourBits = kDefaultBits;
-            S.refreshRate = 0;
+            SCREEN.screenWidth = kDefaultWidth;
+            SCREEN.screenHeight = kDefaultHeight;
+            SCREEN.screenColourBits = kDefaultBits;
+            SCREEN.refreshRate = 0;
             if (ApplyDisplayMode() != 0)
                 FatalErrorExit("予期せぬ画面モード変更不能現象が起きました\n");
         }
     }
-    S.actualColourBits = 32;
-    S.vsyncMinGap = -1;
+    SCREEN.actualColourBits = 32;
     CreateSurfaces();
     SetClip(0, 0, Width(), Height());
     LogString("画面モード変更処理は正常に終了しました\n");
-    S.frameCount = 0;
-    ProcessMessage();
+    FramePump();
     return result;
 }
 
@@ -236,15 +238,13 @@ void SoftVBlankWait() {
     uint64_t now = PlatMicroseconds();
     uint64_t next = (now / kSoftVBlankMicros + 1) * kSoftVBlankMicros;
     while (PlatMicroseconds() < next) PlatSleepMillis(1);
-    S.lastVSync = PlatTickMillis();
 }
 
 int Present(const uint32_t* pixels) {
-    int wait = S.waitVSync && PlatCanWaitVBlank();
-    if (S.waitVSync && !wait) SoftVBlankWait();
+    int wait = SCREEN.waitVSync && PlatCanWaitVBlank();
+    if (SCREEN.waitVSync && !wait) SoftVBlankWait();
     if (!PlatWindowIsOpen()) return 0;
-    PlatPresent(pixels, S.surfaceWidth, S.surfaceHeight, S.surfaceWidth * 4, wait);
-    if (wait) S.lastVSync = PlatTickMillis();
+    PlatPresent(pixels, SCREEN.surfaceWidth, SCREEN.surfaceHeight, SCREEN.surfaceWidth * 4, wait);
     return 0;
 }
 
@@ -269,13 +269,13 @@ int SetScreenModeInternal(int width, int height, int bits, int rate) {
     int w = width == -1 ? Width() : width;
     int h = height == -1 ? Height() : height;
     int b = bits == -1 ? Bits() : bits;
-    int r = rate == -1 ? S.refreshRate : rate;
+    int r = rate == -1 ? SCREEN.refreshRate : rate;
     if (b != 8 && b != 16 && b != 32) return -1;
-    if (!S.started) {
-        S.screenWidth = w;
-        S.screenHeight = h;
-        S.screenColourBits = b;
-        S.refreshRate = r;
+    if (!SCREEN.started) {
+        SCREEN.screenWidth = w;
+        SCREEN.screenHeight = h;
+        SCREEN.screenColourBits = b;
+        SCREEN.refreshRate = r;
         return 0;
     }
     // Graphic handles die with the surfaces; the graphic table clears itself when the
@@ -284,41 +284,50 @@ int SetScreenModeInternal(int width, int height, int bits, int rate) {
 }
 
 int ClearScreenInternal() {
-    if (!S.started) return -1;
+    if (!SCREEN.started) return -1;
     FrameWaitWhileInactive();
-    if (!S.started) return -1;
-    FillBlack(SurfaceOf(S.drawScreen));
-    if (S.drawScreen == PAVEX_SCREEN_FRONT && PlatWindowIsOpen())
-        PlatPresent(S.front, S.surfaceWidth, S.surfaceHeight, S.surfaceWidth * 4, 0);
+    if (!SCREEN.started) return -1;
+    FillBlack(SurfaceOf(SCREEN.drawScreen));
+    if (SCREEN.drawScreen == PAVEX_SCREEN_FRONT && PlatWindowIsOpen())
+        PlatPresent(SCREEN.front, SCREEN.surfaceWidth, SCREEN.surfaceHeight,
+                    SCREEN.surfaceWidth * 4, 0);
     return 0;
 }
 
 int FlipScreenInternal() {
-    if (!S.started) return -1;
+    if (!SCREEN.started) return -1;
     FrameWaitWhileInactive();
-    if (!S.started) return -1;
-    ++S.frameCount;
-    if (S.drawScreen == PAVEX_SCREEN_FRONT) return Present(S.front);
+    if (!SCREEN.started) return -1;
+    if (SCREEN.drawScreen == PAVEX_SCREEN_FRONT) return Present(SCREEN.front);
     // The front screen keeps the finished picture, so an exposed window can be
     // painted again and the front screen can be read back.
-    memcpy(S.front, S.back, static_cast<size_t>(S.surfaceWidth) * S.surfaceHeight * 4);
-    return Present(S.back);
+    memcpy(SCREEN.front, SCREEN.back,
+           static_cast<size_t>(SCREEN.surfaceWidth) * SCREEN.surfaceHeight * 4);
+    return Present(SCREEN.back);
+}
+
+int SelectTarget(int target) {
+    if (!SCREEN.started) return -1;
+    if (target != PAVEX_SCREEN_FRONT && target != PAVEX_SCREEN_BACK) return -1;
+    SCREEN.drawScreen = target;
+    SetClip(0, 0, Width(), Height());
+    return 0;
 }
 
 int StartUp() {
     LogIndent(1);
-    S.started = 1;
-    S.drawScreen = PAVEX_SCREEN_FRONT;
+    SCREEN.started = 1;
+    SCREEN.drawScreen = PAVEX_SCREEN_FRONT;
     // A mode the display refuses falls back (or ends the program); either way the
     // surfaces exist afterwards.
-    ChangeMode(Width(), Height(), Bits(), S.refreshRate, true);
+    ChangeMode(Width(), Height(), Bits(), SCREEN.refreshRate, true);
     LogString("グラフィック管理系の初期化を行います\n");
     LogIndent(1);
-    S.drawBright = 0xFFFFFF;
-    S.blendMode = 0;
-    S.blendParam = 0;
+    SCREEN.drawBright = 0xFFFFFF;
+    SCREEN.blendMode = 0;
+    SCREEN.blendParam = 0;
     LogString("３Ｄグラフィック描画機能は使用しません\n");
-    S.drawScreen = PAVEX_SCREEN_FRONT;
+    SCREEN.drawScreen = PAVEX_SCREEN_FRONT;
     SetClip(0, 0, Width(), Height());
     LogIndent(-1);
     LogString("グラフィック管理系の初期化は正常に終了しました\n");
@@ -335,14 +344,14 @@ int ScreenStartUp() {
 }
 
 void ScreenShutDown() {
-    if (!S.started && !S.front && !S.back) return;
+    if (!SCREEN.started && !SCREEN.front && !SCREEN.back) return;
     ReleaseSurfaces();
-    S.started = 0;
+    SCREEN.started = 0;
     LogString("グラフィック管理系の終了処理は正常に終了しました\n");
 }
 
 int ScreenStarted() {
-    return S.started;
+    return SCREEN.started;
 }
 int ScreenWidth() {
     return Width();
@@ -351,62 +360,65 @@ int ScreenHeight() {
     return Height();
 }
 int ScreenColourBits() {
-    return S.started ? S.actualColourBits : Bits();
-}
-int ScreenDrawTarget() {
-    return S.drawScreen;
-}
-DrawSurface ScreenDrawSurface() {
-    return SurfaceOf(S.drawScreen);
+    return SCREEN.started ? SCREEN.actualColourBits : Bits();
 }
 DrawSurface ScreenSurface(int target) {
     return SurfaceOf(target);
 }
-ClipRect ScreenClip() {
-    return S.clipRect;
+
+DrawState ScreenDrawState() {
+    DrawState d;
+    d.target = SCREEN.drawScreen;
+    d.surface = SurfaceOf(SCREEN.drawScreen);
+    d.clip = SCREEN.clipRect;
+    d.clipEmpty = SCREEN.clipEmpty;
+    d.bright = SCREEN.drawBright;
+    d.blendMode = SCREEN.blendMode;
+    d.blendParam = SCREEN.blendParam;
+    return d;
 }
-int ScreenClipEmpty() {
-    return S.clipEmpty;
-}
-uint32_t ScreenDrawBright() {
-    return S.drawBright;
-}
+
 void ScreenSetBlend(int mode, int param) {
-    S.blendMode = mode;
-    S.blendParam = param;
-}
-int ScreenBlendMode() {
-    return S.blendMode;
-}
-int ScreenBlendParam() {
-    return S.blendParam;
-}
-void ScreenSetWaitVSync(int wait) {
-    S.waitVSync = wait ? 1 : 0;
+    SCREEN.blendMode = mode;
+    SCREEN.blendParam = param;
 }
 
-int ScreenSelectTarget(int target) {
-    if (!S.started) return -1;
-    if (target != PAVEX_SCREEN_FRONT && target != PAVEX_SCREEN_BACK) return -1;
-    S.drawScreen = target;
-    SetClip(0, 0, Width(), Height());
-    return 0;
+void ScreenReady() {
+    if (!SCREEN.started) return;
+    SCREEN.waitVSync = 1;
+    SelectTarget(PAVEX_SCREEN_BACK);
+    SelectTarget(PAVEX_SCREEN_FRONT);
 }
 
-void ScreenRepaint() {
-    if (!S.started || !S.front) return;
-    PlatPresent(S.front, S.surfaceWidth, S.surfaceHeight, S.surfaceWidth * 4, 0);
+void ScreenWindowEvent(int event) {
+    if (!SCREEN.started) return;
+    if (event == SERVICE_EVENT_EXPOSED) {
+        PlatPresent(SCREEN.front, SCREEN.surfaceWidth, SCREEN.surfaceHeight,
+                    SCREEN.surfaceWidth * 4, 0);
+        return;
+    }
+    // The desktop changed under a window: a screen that no longer fits on it, or a
+    // desktop depth the layer cannot show, ends the program through a close request.
+    PlatDesktopInfo desktop = {0, 0, 0, 0};
+    if (!FrameIsWindowed() || PlatDesktop(&desktop) != 0) return;
+    if (desktop.width >= Width() && desktop.height >= Height() && desktop.bitsPerPixel != 24 &&
+        desktop.bitsPerPixel >= 16)
+        return;
+    LogString("復元関数が登録されていないためか画面が２４ビットカラーに変更されたため終了します\n");
+    LogString("またはスクリーンが小さすぎるためか色ビット数の違いが大きいためか終了します\n");
+    FrameRequestClose();
 }
 
 int ScreenRebuild() {
-    if (!S.started) return 0;
-    return ChangeMode(S.screenWidth, S.screenHeight, S.screenColourBits, S.refreshRate, true);
+    if (!SCREEN.started) return 0;
+    return ChangeMode(SCREEN.screenWidth, SCREEN.screenHeight, SCREEN.screenColourBits,
+                      SCREEN.refreshRate, true);
 }
 
 void ScreenResetDefaults() {
-    if (S.started) return;
+    if (SCREEN.started) return;
     ReleaseSurfaces();
-    S = ScreenRecord{};
+    SCREEN = ScreenRecord{};
 }
 
 // ---- public calls ----
@@ -435,28 +447,28 @@ int FlipScreen() {
 
 int SetFlipWaitsVBlank(int wait) {
     ApiScope lock;
-    ScreenSetWaitVSync(wait);
+    SCREEN.waitVSync = wait ? 1 : 0;
     return 0;
 }
 
 int SelectDrawTarget(int target) {
     ApiScope lock;
-    if (!S.started) return -1;
+    if (!SCREEN.started) return -1;
     FrameWaitWhileInactive();
-    return ScreenSelectTarget(target);
+    return SelectTarget(target);
 }
 
 int SetClipRect(int x1, int y1, int x2, int y2) {
     ApiScope lock;
-    if (S.started) FrameWaitWhileInactive();
+    if (SCREEN.started) FrameWaitWhileInactive();
     SetClip(x1, y1, x2, y2);
     return 0;
 }
 
 int SetDrawBrightness(int red, int green, int blue) {
     ApiScope lock;
-    S.drawBright = (static_cast<uint32_t>(Clamp(red, 0, 255)) << 16) |
-                   (static_cast<uint32_t>(Clamp(green, 0, 255)) << 8) |
-                   static_cast<uint32_t>(Clamp(blue, 0, 255));
+    SCREEN.drawBright = (static_cast<uint32_t>(Clamp(red, 0, 255)) << 16) |
+                        (static_cast<uint32_t>(Clamp(green, 0, 255)) << 8) |
+                        static_cast<uint32_t>(Clamp(blue, 0, 255));
     return 0;
 }

@@ -22,37 +22,37 @@ struct ClipRect {
     int x1, y1, x2, y2;
 };
 
-// Graphics start-up and shutdown, run by InitMediaLayer / EndMediaLayer.
+// Everything a drawing call needs, fetched once per call: the surface of the draw
+// target, the clip rectangle on it, the brightness and the blend mode. A drawing
+// call clips once against `clip` and picks its row routine from the rest; nothing
+// is drawn when `surface.pixels` is null or the clip rectangle is empty.
+struct DrawState {
+    int target;  // -4 front, -2 back, or a screen graphic
+    DrawSurface surface;
+    ClipRect clip;
+    int clipEmpty;
+    uint32_t bright;  // 0x00RRGGBB, 0xFFFFFF = no change
+    int blendMode;
+    int blendParam;
+};
+DrawState ScreenDrawState();
+void ScreenSetBlend(int mode, int param);
+
+// The rows of the service registry (media/core/services.cpp).
 int ScreenStartUp();  // 0, or -1 (the layer cannot start)
 void ScreenShutDown();
-int ScreenStarted();  // 1 while the screen surfaces exist
+void ScreenWindowEvent(int event);  // exposed: show the last picture; display changed
+void ScreenResetDefaults();         // mode, brightness and flags to defaults (screen down)
+// The end of start-up: wait for the vertical blank, back then front screen as target.
+void ScreenReady();
+// Rebuilds the screen after a switch between window and full screen: 0, or -1.
+int ScreenRebuild();
 
+int ScreenStarted();  // 1 while the screen surfaces exist
 // The screen size in force (640 x 480 when none was chosen).
 int ScreenWidth();
 int ScreenHeight();
-int ScreenColourBits();  // the depth the screen really has (the memory screen: 32)
-
-int ScreenDrawTarget();                 // -4 front, -2 back, or a screen graphic
-DrawSurface ScreenDrawSurface();        // the surface of the draw target
+int ScreenColourBits();                 // the depth the screen really has (the memory screen: 32)
 DrawSurface ScreenSurface(int target);  // -4 or -2
-ClipRect ScreenClip();
-int ScreenClipEmpty();        // 1: every drawing operation draws nothing
-uint32_t ScreenDrawBright();  // 0x00RRGGBB, 0xFFFFFF = no change
-void ScreenSetBlend(int mode, int param);
-int ScreenBlendMode();
-int ScreenBlendParam();
-
-// The wait-for-vertical-blank flag (InitMediaLayer sets it to 1).
-void ScreenSetWaitVSync(int wait);
-// Internal SelectDrawTarget (the caller holds the lock and the graphics run).
-int ScreenSelectTarget(int target);
-// The window was exposed: show the last finished picture again.
-void ScreenRepaint();
-// Rebuilds the screen after a switch between window and full screen (forced mode
-// change): 0, or -1.
-int ScreenRebuild();
-// Puts the stored mode, brightness and flags back to their defaults. Only while the
-// graphics are not running.
-void ScreenResetDefaults();
 
 #endif

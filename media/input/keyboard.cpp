@@ -7,6 +7,7 @@
 #include <string.h>
 
 #include "media/core/api_lock.h"
+#include "media/core/frame.h"
 #include "media/input/input_service.h"
 #include "pavex.h"
 
@@ -95,7 +96,7 @@ void KeyboardRefresh() {
     if (KEYBOARD.refreshed && now == KEYBOARD.lastRefreshTick) return;
     // A refresh pumps the window's messages once; once the end is reported the
     // state is left as it was.
-    if (ProcessMessage() != 0) return;
+    if (FramePump() != 0) return;
     PlatReadKeyboard(KEYBOARD.keys);
     KEYBOARD.lastRefreshTick = now;
     KEYBOARD.refreshed = 1;

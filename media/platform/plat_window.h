@@ -4,7 +4,7 @@
 // Implemented by media/platform/live/sdl_window.cpp (SDL2) and by the scripted
 // platform in tests/support (window state in memory, events queued by the test,
 // presented frames kept). Everything here is called by the thread that started the
-// library, except PlatPresent/PlatRepaint, which run under the API lock on whichever
+// library, except PlatPresent, which runs under the API lock on whichever
 // thread holds it. Only the main thread ever polls events.
 #ifndef PAVEX_PLATFORM_WINDOW_H
 #define PAVEX_PLATFORM_WINDOW_H
@@ -52,9 +52,10 @@ enum PlatEventType {
     PLAT_EVENT_CLOSE_REQUEST,  // close box, window manager, or SIGTERM/SIGINT
     PLAT_EVENT_FOCUS_GAINED,
     PLAT_EVENT_FOCUS_LOST,
-    PLAT_EVENT_EXPOSED,  // the window must be painted again
-    PLAT_EVENT_RESIZED,  // width, height: the new client size
-    PLAT_EVENT_OTHER     // anything else the platform handled itself (keys, devices)
+    PLAT_EVENT_EXPOSED,          // the window must be painted again
+    PLAT_EVENT_RESIZED,          // width, height: the new client size
+    PLAT_EVENT_DISPLAY_CHANGED,  // the desktop changed (PlatDesktop tells how)
+    PLAT_EVENT_OTHER             // anything else the platform handled itself (keys, devices)
 };
 struct PlatEvent {
     int type;
@@ -69,8 +70,6 @@ int PlatPollEvent(PlatEvent* out);
 // shows the picture at a vertical blank where the platform can. 0, or -1 without a
 // window.
 int PlatPresent(const uint32_t* pixels, int width, int height, int pitchBytes, int waitVBlank);
-// Shows the last presented picture again (after the window was exposed).
-int PlatRepaint();
 // 1 when PlatPresent with waitVBlank 1 really waits for the vertical blank.
 int PlatCanWaitVBlank();
 

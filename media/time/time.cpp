@@ -2,11 +2,12 @@
 // microsecond clock and the start-up choice of its source.
 //
 // Owns: the clock-source flag and the counter frequency. Must not touch: the frame's
-// state (it only calls ProcessMessage) and the random generator beyond seeding it
+// state (it only pumps through FramePump) and the random generator beyond seeding it
 // once at start-up.
 #include <stdint.h>
 
 #include "media/core/api_lock.h"
+#include "media/core/frame.h"
 #include "media/core/log.h"
 #include "pavex.h"
 #include "media/platform/plat_clock.h"
@@ -38,7 +39,7 @@ void ClockSelectSource() {
         uint32_t lastTick = start;
         uint64_t lastCounter = PlatCounter();
         while (tickChanges < 60 && counterChanges < 60) {
-            if (ProcessMessage() != 0) break;
+            if (FramePump() != 0) break;
             uint32_t tick = PlatTickMillis();
             uint64_t counter = PlatCounter();
             if (tick != lastTick) ++tickChanges;
@@ -87,16 +88,16 @@ uint32_t GetTickMillis(int) {
     return PlatTickMillis();
 }
 
-// Runs without the API lock: ProcessMessage takes it for each pump, so the
+// Runs without the API lock: FramePump takes it for each pump, so the
 // message-pump thread can get in between the 1 ms sleeps.
 int WaitMilliseconds(int ms) {
     uint32_t start = PlatTickMillis();
-    if (ProcessMessage() != 0) return 0;
+    if (FramePump() != 0) return 0;
     // The elapsed time is an unsigned difference read as signed, which stays right
     // across the wrap of the tick count.
     while (static_cast<int32_t>(PlatTickMillis() - start) < ms) {
         PlatSleepMillis(1);
-        if (ProcessMessage() != 0) break;
+        if (FramePump() != 0) break;
     }
     return 0;
 }

@@ -31,7 +31,9 @@ bool WindowOpen();
 void RequestClose();         // the player clicks the close box
 void SetFocus(bool active);  // the window gains or loses focus
 const char* WindowTitle();
-void SetDesktop(int width, int height, int bitsPerPixel);  // default 1920 x 1080, 32 bits
+// Default 1920 x 1080, 32 bits. While the window is open the change is also reported
+// to the program as a display change.
+void SetDesktop(int width, int height, int bitsPerPixel);
 
 // ---- presented frames ----
 struct Frame {
@@ -44,6 +46,22 @@ const Frame& LastPresented();
 // ---- single-instance mark (kept inside the test process) ----
 void SetOtherCopyRunning(bool running);  // a first copy of the program is running
 bool HoldsInstanceMark();                // this process took the mark
+
+// ---- background work ----
+// The library's pump and the sound device have no thread here: each time the
+// virtual clock moves forward (a sleep of the test's thread, or AdvanceMs), the pump
+// duties (one per 17 ms boundary) and device periods (1024 frames) that fall due run
+// on that thread in time order. So AdvanceMs(2000) is "the main thread was busy for
+// two seconds while the pump thread and the sound device went on".
+bool PumpRunning();  // the library's background pump is started
+
+// ---- sound device ----
+void FailAudioOpen(bool fail);  // the next PlatAudioOpen finds no device
+bool AudioOpen();
+// Every stereo frame the device played since it was opened (L R interleaved, 44100 Hz;
+// the first three minutes).
+const std::vector<int16_t>& AudioPlayed();
+void ClearAudioPlayed();
 
 // ---- keyboard (key codes, 0..255) ----
 void SetKey(int keyCode, bool down);

@@ -4,8 +4,10 @@
 // thread that last reset the clock) advance it instead of waiting; every read of
 // the microsecond clock moves it on by 1 us, so busy loops that wait for the
 // microsecond clock end (1000 such reads make one virtual millisecond). Sleeps of
-// other threads (the library's message-pump thread) wait in real time and leave the
-// virtual clock alone, so a background thread cannot race the test's time line.
+// other threads (threads a test starts) wait in real time and leave the virtual
+// clock alone, so a background thread cannot race the test's time line. Every move
+// forward of the owner's clock runs the background work that fell due
+// (scripted_timeline.cpp).
 // Before any reset every thread advances the clock.
 // Must not touch: the other scripted services.
 #include <time.h>
@@ -59,6 +61,7 @@ void PlatSleepMillis(int ms) {
     if (ms <= 0) return;
     g_micros.fetch_add(static_cast<uint64_t>(ms) * 1000ull);
     g_sleptMs.fetch_add(static_cast<uint64_t>(ms));
+    script::detail::RunDueWork();
 }
 
 // The calendar of the scripted platform: a fixed date and time the test may set, so
@@ -89,6 +92,7 @@ uint32_t NowMs() {
 
 void AdvanceMs(uint32_t ms) {
     g_micros.fetch_add(static_cast<uint64_t>(ms) * 1000ull);
+    detail::RunDueWork();
 }
 
 void SetNowMs(uint32_t ms) {

@@ -10,6 +10,9 @@ void ResetClock(uint32_t startMs);
 void ResetWindow();
 void ResetInput();
 void ResetInstance();
+void ResetTimeline();
+// Runs the pump duties and device periods that fall due up to the virtual time now.
+void RunDueWork();
 }  // namespace script::detail
 
 #endif

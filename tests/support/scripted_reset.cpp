@@ -6,6 +6,7 @@
 namespace script {
 
 void Reset(uint32_t startMs) {
+    detail::ResetTimeline();
     detail::ResetClock(startMs);
     detail::ResetWindow();
     detail::ResetInput();

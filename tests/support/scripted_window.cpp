@@ -120,11 +120,6 @@ int PlatPresent(const uint32_t* pixels, int width, int height, int pitchBytes, i
     return 0;
 }
 
-int PlatRepaint() {
-    std::lock_guard<std::mutex> hold(g_mutex);
-    return g_window.open ? 0 : -1;
-}
-
 int PlatCanWaitVBlank() {
     return 0;
 }
@@ -156,6 +151,7 @@ void SetDesktop(int width, int height, int bitsPerPixel) {
     g_window.desktop.width = width;
     g_window.desktop.height = height;
     g_window.desktop.bitsPerPixel = bitsPerPixel;
+    if (g_window.open) Queue(PLAT_EVENT_DISPLAY_CHANGED);
 }
 
 int PresentedCount() {

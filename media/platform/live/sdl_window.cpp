@@ -179,6 +179,10 @@ int PlatPollEvent(PlatEvent* out) {
     if (SdlInputHandleEvent(e)) return 1;
     if (e.type == SDL_QUIT) {
         out->type = PLAT_EVENT_CLOSE_REQUEST;
+    } else if (e.type == SDL_DISPLAYEVENT) {
+        // SDL 2 reports displays that come, go or turn; the frame then checks
+        // whether the screen still fits on the desktop.
+        out->type = PLAT_EVENT_DISPLAY_CHANGED;
     } else if (e.type == SDL_WINDOWEVENT) {
         switch (e.window.event) {
             case SDL_WINDOWEVENT_CLOSE:
@@ -192,6 +196,9 @@ int PlatPollEvent(PlatEvent* out) {
                 break;
             case SDL_WINDOWEVENT_EXPOSED:
                 out->type = PLAT_EVENT_EXPOSED;
+                break;
+            case SDL_WINDOWEVENT_DISPLAY_CHANGED:  // moved onto another display
+                out->type = PLAT_EVENT_DISPLAY_CHANGED;
                 break;
             case SDL_WINDOWEVENT_SIZE_CHANGED:
                 out->type = PLAT_EVENT_RESIZED;
@@ -215,12 +222,6 @@ int PlatPresent(const uint32_t* pixels, int width, int height, int pitchBytes, i
     }
     if (SDL_UpdateTexture(W.texture, nullptr, pixels, pitchBytes) != 0) return -1;
     W.hasPicture = 1;
-    ShowTexture();
-    return 0;
-}
-
-int PlatRepaint() {
-    if (!W.renderer) return -1;
     ShowTexture();
     return 0;
 }

@@ -11,7 +11,7 @@
 #include "media/core/log.h"
 #include "pavex.h"
 #include "media/platform/plat_system.h"
-#include "tests/media/core/log_file.h"
+#include "tests/support/log_reader.h"
 #include "tests/support/scripted.h"
 #include "tests/support/scripted_detail.h"
 #include "tests/support/temp_dir.h"

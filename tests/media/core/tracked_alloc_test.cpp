@@ -10,7 +10,7 @@
 
 #include "media/core/log.h"
 #include "media/core/tracked_alloc.h"
-#include "tests/media/core/log_file.h"
+#include "tests/support/log_reader.h"
 #include "tests/support/scripted_detail.h"
 #include "tests/support/temp_dir.h"
 

@@ -1,37 +1,14 @@
-// Screen: mode validation and spacing, clip rectangle, brightness, draw targets,
-// clear and flip - on the scripted platform (virtual clock, frames kept).
+// Screen: modes and their spacing, the draw state (clip, brightness, target), clear
+// and flip, the desktop rules - on the scripted platform.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
-#include <string>
-
-#include "media/core/frame.h"
 #include "media/core/tracked_alloc.h"
 #include "media/graphics/screen.h"
-#include "pavex.h"
-#include "media/platform/plat_instance.h"
-#include "media/platform/plat_system.h"
-#include "tests/support/scripted.h"
-#include "tests/support/temp_dir.h"
+#include "tests/support/layer_fixture.h"
 
 namespace {
 
-class Screen : public ::testing::Test {
-protected:
-    void SetUp() override {
-        script::Reset();
-        FrameResetDefaults();
-        ChangeWindowMode(1);
-        SetAllowDoubleStart(1);
-    }
-    void TearDown() override { EndMediaLayer(); }
-    void Start() {
-        ASSERT_EQ(SetScreenMode(800, 600, 32, 60), 0);
-        ASSERT_EQ(InitMediaLayer(), 0);
-    }
-    TempDir dir;
-};
+using Screen = LayerTest;
 
 void ExpectSize(int w, int h) {
     int gotW = -7, gotH = -7;
@@ -40,193 +17,135 @@ void ExpectSize(int w, int h) {
     EXPECT_EQ(gotH, h);
 }
 
-void ExpectClip(int x1, int y1, int x2, int y2) {
-    ClipRect c = ScreenClip();
-    EXPECT_EQ(c.x1, x1);
-    EXPECT_EQ(c.y1, y1);
-    EXPECT_EQ(c.x2, x2);
-    EXPECT_EQ(c.y2, y2);
+void ExpectClip(int x1, int y1, int x2, int y2, int empty) {
+    DrawState d = ScreenDrawState();
+    EXPECT_EQ(d.clip.x1, x1);
+    EXPECT_EQ(d.clip.y1, y1);
+    EXPECT_EQ(d.clip.x2, x2);
+    EXPECT_EQ(d.clip.y2, y2);
+    EXPECT_EQ(d.clipEmpty, empty);
 }
 
-// ---- mode settings ----
-
-TEST_F(Screen, SizeIs640By480WhenNoneWasChosen) {
+TEST_F(Screen, ModesAreCheckedStoredAndSpaced) {
     ExpectSize(640, 480);
     EXPECT_EQ(GetScreenSize(nullptr, nullptr), 0);
-    int w = 0;
-    EXPECT_EQ(GetScreenSize(&w, nullptr), 0);
-    EXPECT_EQ(w, 640);
-}
+    EXPECT_EQ(ClearScreen(), -1);  // nothing runs before start-up
+    EXPECT_EQ(FlipScreen(), -1);
+    EXPECT_EQ(SelectDrawTarget(PAVEX_SCREEN_BACK), -1);
+    const int bad[][4] = {{800, 600, 24, 60}, {0, 600, 32, 60},      {800, 0, 32, 60},
+                          {-5, 600, 32, 60},  {100000, 600, 32, 60}, {800, 600, 15, 60},
+                          {800, 600, 32, -2}};
+    for (const auto& m : bad) EXPECT_EQ(SetScreenMode(m[0], m[1], m[2], m[3]), -1);
+    ExpectSize(640, 480);
 
-TEST_F(Screen, InvalidModesAreRefusedAndChangeNothing) {
-    ASSERT_EQ(SetScreenMode(800, 600, 32, 60), 0);
-    EXPECT_EQ(SetScreenMode(800, 600, 24, 60), -1);
-    EXPECT_EQ(SetScreenMode(0, 600, 32, 60), -1);
-    EXPECT_EQ(SetScreenMode(800, 0, 32, 60), -1);
-    EXPECT_EQ(SetScreenMode(-5, 600, 32, 60), -1);
-    EXPECT_EQ(SetScreenMode(100000, 600, 32, 60), -1);
-    EXPECT_EQ(SetScreenMode(800, 600, 0, 60), -1);
-    EXPECT_EQ(SetScreenMode(800, 600, 15, 60), -1);
-    EXPECT_EQ(SetScreenMode(800, 600, 32, -2), -1);
-    ExpectSize(800, 600);
-
-    ASSERT_EQ(InitMediaLayer(), 0);
-    EXPECT_EQ(SetScreenMode(1024, 768, 24, 60), -1);
-    EXPECT_EQ(SetScreenMode(0, 768, 32, 60), -1);
-    ExpectSize(800, 600);
-    ASSERT_EQ(SelectDrawTarget(PAVEX_SCREEN_BACK), 0);
-    ASSERT_EQ(FlipScreen(), 0);
-    EXPECT_EQ(script::LastPresented().width, 800);
-}
-
-TEST_F(Screen, AllMinusOneKeepsTheMode) {
     Start();
     uint32_t before = script::NowMs();
     EXPECT_EQ(SetScreenMode(-1, -1, -1, -1), 0);
-    ExpectSize(800, 600);
-    EXPECT_EQ(script::NowMs(), before);  // nothing changed, so nothing was rebuilt
-    EXPECT_EQ(SetScreenMode(640, -1, -1, -1), 0);
-    ExpectSize(640, 600);
-}
-
-TEST_F(Screen, ModeChangesAreSpacedByTwoSeconds) {
-    Start();
-    ASSERT_EQ(SetScreenMode(640, 480, 32, 60), 0);
-    uint32_t first = script::NowMs();
+    EXPECT_EQ(script::NowMs(), before);  // nothing changed, nothing rebuilt
+    ASSERT_EQ(SetScreenMode(640, 480, 16, 0), 0);
+    const uint32_t first = script::NowMs();
+    ExpectSize(640, 480);
     script::AdvanceMs(500);
-    ASSERT_EQ(SetScreenMode(800, 600, 32, 60), 0);
-    EXPECT_EQ(script::NowMs(), first + 2060);
-    // Long after the last change only the short settling pause remains.
+    ASSERT_EQ(SetScreenMode(800, -1, -1, -1), 0);
+    EXPECT_EQ(script::NowMs(), first + 2060);  // a second change within 2 s waits
+    ExpectSize(800, 480);
     script::AdvanceMs(2500);
-    uint32_t before = script::NowMs();
+    before = script::NowMs();
     ASSERT_EQ(SetScreenMode(640, 480, 32, 60), 0);
     EXPECT_EQ(script::NowMs(), before + 60);
-}
-
-TEST_F(Screen, ModeChangeRebuildsTheSurfaces) {
-    Start();
-    ASSERT_EQ(SetScreenMode(640, 480, 16, 0), 0);
-    ExpectSize(640, 480);
-    EXPECT_EQ(SelectDrawTarget(PAVEX_SCREEN_BACK), 0);
-    ExpectClip(0, 0, 640, 480);
+    ASSERT_EQ(SelectDrawTarget(PAVEX_SCREEN_BACK), 0);
     ASSERT_EQ(FlipScreen(), 0);
     EXPECT_EQ(script::LastPresented().width, 640);
     EXPECT_EQ(script::LastPresented().height, 480);
-    EXPECT_TRUE(script::WindowOpen());
 }
 
-// ---- clip rectangle and brightness ----
-
-TEST_F(Screen, ClipRectangleIsNormalisedAndClamped) {
-    Start();
-    EXPECT_EQ(SetClipRect(800, 600, 0, 0), 0);
-    ExpectClip(0, 0, 800, 600);
-    EXPECT_EQ(ScreenClipEmpty(), 0);
-    EXPECT_EQ(SetClipRect(-50, 700, 9000, -3), 0);
-    ExpectClip(0, 0, 800, 600);
-    EXPECT_EQ(SetClipRect(300, 20, 100, 10), 0);
-    ExpectClip(100, 10, 300, 20);
-}
-
-TEST_F(Screen, ClipWithoutAreaDrawsNothing) {
-    Start();
-    EXPECT_EQ(SetClipRect(10, 10, 10, 50), 0);
-    EXPECT_EQ(ScreenClipEmpty(), 1);
-    EXPECT_EQ(SetClipRect(10, 10, 20, 50), 0);
-    EXPECT_EQ(ScreenClipEmpty(), 0);
-    EXPECT_EQ(SetClipRect(900, 10, 1000, 50), 0);  // wholly outside: clamped to no width
-    EXPECT_EQ(ScreenClipEmpty(), 1);
-    // Selecting a target makes the clip the whole target again.
-    ASSERT_EQ(SelectDrawTarget(PAVEX_SCREEN_BACK), 0);
-    EXPECT_EQ(ScreenClipEmpty(), 0);
-    ExpectClip(0, 0, 800, 600);
-}
-
-TEST_F(Screen, BrightnessIsClampedPerChannel) {
+TEST_F(Screen, DrawStateHoldsClipBrightnessAndTarget) {
     EXPECT_EQ(SetDrawBrightness(300, -5, 128), 0);
-    EXPECT_EQ(ScreenDrawBright(), 0xFF0080u);
+    EXPECT_EQ(ScreenDrawState().bright, 0xFF0080u);
     Start();
-    EXPECT_EQ(ScreenDrawBright(), 0xFFFFFFu);  // start-up puts it back to no change
-    EXPECT_EQ(SetDrawBrightness(1, 2, 3), 0);
-    EXPECT_EQ(ScreenDrawBright(), 0x010203u);
-}
+    DrawState d = ScreenDrawState();
+    EXPECT_EQ(d.bright, 0xFFFFFFu);  // start-up puts it back
+    EXPECT_EQ(d.target, PAVEX_SCREEN_BACK);
+    EXPECT_EQ(d.surface.pixels, ScreenSurface(PAVEX_SCREEN_BACK).pixels);
+    EXPECT_EQ(d.surface.width, 800);
+    EXPECT_EQ(d.blendMode, 0);
 
-// ---- draw targets, clear and flip ----
+    EXPECT_EQ(SetClipRect(800, 600, 0, 0), 0);
+    ExpectClip(0, 0, 800, 600, 0);
+    EXPECT_EQ(SetClipRect(-50, 700, 9000, -3), 0);
+    ExpectClip(0, 0, 800, 600, 0);
+    EXPECT_EQ(SetClipRect(300, 20, 100, 10), 0);
+    ExpectClip(100, 10, 300, 20, 0);
+    EXPECT_EQ(SetClipRect(10, 10, 10, 50), 0);
+    ExpectClip(10, 10, 10, 50, 1);
+    EXPECT_EQ(SetClipRect(900, 10, 1000, 50), 0);  // wholly outside: no width left
+    ExpectClip(800, 10, 800, 50, 1);
 
-TEST_F(Screen, ClearAndFlipFailBeforeStartUp) {
-    EXPECT_EQ(ClearScreen(), -1);
-    EXPECT_EQ(FlipScreen(), -1);
-    EXPECT_EQ(SelectDrawTarget(PAVEX_SCREEN_BACK), -1);
-    EXPECT_EQ(SetClipRect(0, 0, 800, 600), 0);
-    EXPECT_EQ(SetFlipWaitsVBlank(0), 0);
-    EXPECT_EQ(script::PresentedCount(), 0);
-}
-
-TEST_F(Screen, OnlyFrontAndBackAreDrawTargets) {
-    Start();
-    ASSERT_EQ(SelectDrawTarget(PAVEX_SCREEN_BACK), 0);
-    EXPECT_EQ(SelectDrawTarget(0), -1);
+    EXPECT_EQ(SelectDrawTarget(0x08010005), -1);  // not a live graphic
     EXPECT_EQ(SelectDrawTarget(-3), -1);
-    EXPECT_EQ(SelectDrawTarget(0x08010005), -1);
-    EXPECT_EQ(ScreenDrawTarget(), PAVEX_SCREEN_BACK);
-    EXPECT_EQ(SelectDrawTarget(PAVEX_SCREEN_FRONT), 0);
-    EXPECT_EQ(ScreenDrawTarget(), PAVEX_SCREEN_FRONT);
+    ASSERT_EQ(SelectDrawTarget(PAVEX_SCREEN_FRONT), 0);
+    ExpectClip(0, 0, 800, 600, 0);  // a new target clips to all of it
+    EXPECT_EQ(ScreenDrawState().target, PAVEX_SCREEN_FRONT);
+    EXPECT_EQ(SetDrawBrightness(1, 2, 3), 0);
+    EXPECT_EQ(ScreenDrawState().bright, 0x010203u);
 }
 
-TEST_F(Screen, FlipPresentsTheBackScreenPixelForPixel) {
+TEST_F(Screen, FlipShowsTheBackScreenAndClearLeavesTheFrontAlone) {
     Start();
     SetFlipWaitsVBlank(0);
-    ASSERT_EQ(SelectDrawTarget(PAVEX_SCREEN_BACK), 0);
-    DrawSurface back = ScreenDrawSurface();
+    DrawSurface back = ScreenDrawState().surface;
     ASSERT_NE(back.pixels, nullptr);
-    ASSERT_EQ(back.width, 800);
-    ASSERT_EQ(back.height, 600);
+    auto pattern = [](int x, int y) { return static_cast<uint32_t>((x * 7) ^ (y << 12)); };
     for (int y = 0; y < back.height; ++y)
-        for (int x = 0; x < back.width; ++x)
-            back.pixels[y * (back.pitch / 4) + x] = static_cast<uint32_t>((x * 7) ^ (y << 12));
-    int before = script::PresentedCount();
+        for (int x = 0; x < back.width; ++x) back.pixels[y * (back.pitch / 4) + x] = pattern(x, y);
+    const int before = script::PresentedCount();
+    const uint64_t slept = script::SleptMs();
     ASSERT_EQ(FlipScreen(), 0);
+    EXPECT_EQ(script::SleptMs(), slept);  // no vertical-blank wait asked: no sleep
     ASSERT_EQ(script::PresentedCount(), before + 1);
     const script::Frame& shown = script::LastPresented();
-    ASSERT_EQ(shown.width, 800);
-    ASSERT_EQ(shown.height, 600);
     for (int y = 0; y < 600; y += 37)
-        for (int x = 0; x < 800; x += 13)
-            ASSERT_EQ(shown.pixels[y * 800 + x], static_cast<uint32_t>((x * 7) ^ (y << 12)))
-                << x << "," << y;
+        for (int x = 0; x < 800; x += 13) ASSERT_EQ(shown.pixels[y * 800 + x], pattern(x, y));
 
-    // Clearing the back screen leaves the finished picture on the front screen.
     ASSERT_EQ(ClearScreen(), 0);
     EXPECT_EQ(back.pixels[123 * 800 + 456], 0u);
-    DrawSurface front = ScreenSurface(PAVEX_SCREEN_FRONT);
-    EXPECT_EQ(front.pixels[123 * 800 + 456], static_cast<uint32_t>((456 * 7) ^ (123 << 12)));
+    EXPECT_EQ(ScreenSurface(PAVEX_SCREEN_FRONT).pixels[123 * 800 + 456], pattern(456, 123));
     ASSERT_EQ(FlipScreen(), 0);
     EXPECT_EQ(script::LastPresented().pixels[123 * 800 + 456], 0u);
-}
 
-TEST_F(Screen, FlipWithoutVBlankWaitNeverSleeps) {
-    Start();
-    SetFlipWaitsVBlank(0);
-    SelectDrawTarget(PAVEX_SCREEN_BACK);
-    uint64_t slept = script::SleptMs();
-    for (int i = 0; i < 30; ++i) {
-        ASSERT_EQ(ClearScreen(), 0);
-        ASSERT_EQ(FlipScreen(), 0);
-    }
-    EXPECT_EQ(script::SleptMs(), slept);
-}
-
-TEST_F(Screen, FlipWithVBlankWaitKeepsASixtyHertzRhythm) {
-    Start();
     SetFlipWaitsVBlank(1);
-    SelectDrawTarget(PAVEX_SCREEN_BACK);
     ASSERT_EQ(FlipScreen(), 0);
-    uint32_t start = script::NowMs();
+    const uint32_t start = script::NowMs();
     for (int i = 0; i < 6; ++i) ASSERT_EQ(FlipScreen(), 0);
-    uint32_t elapsed = script::NowMs() - start;
-    // Six blanks of 16.7 ms each, measured on the virtual clock.
-    EXPECT_GE(elapsed, 99u);
-    EXPECT_LE(elapsed, 102u);
+    EXPECT_NEAR(script::NowMs() - start, 100u, 2u);  // six blanks of a 60 Hz rhythm
+}
+
+TEST_F(Screen, ShutdownReleasesBothSurfaces) {
+    Start();
+    EXPECT_GT(TrackedBlockCount(), 0);
+    EndMediaLayer();
+    EXPECT_EQ(TrackedBlockCount(), 0);
+    EXPECT_EQ(ScreenDrawState().surface.pixels, nullptr);
+}
+
+TEST_F(Screen, ADesktopThatNoLongerHoldsTheScreenClosesTheWindow) {
+    Start();
+    script::SetDesktop(1920, 1080, 16);  // still fits
+    EXPECT_EQ(ProcessMessage(), 0);
+    script::SetDesktop(640, 480, 32);
+    ProcessMessage();
+    EXPECT_EQ(ProcessMessage(), -1);
+    EXPECT_FALSE(script::WindowOpen());
+    EXPECT_TRUE(
+        Logged("またはスクリーンが小さすぎるためか色ビット数の違いが大きいためか終了します"));
+}
+
+TEST_F(Screen, LeavingFullScreenIsLogged) {
+    ChangeWindowMode(0);
+    Start();
+    EXPECT_FALSE(Logged("フルスクリーンモードから抜けます"));
+    ASSERT_EQ(ChangeWindowMode(1), 0);
+    EXPECT_TRUE(Logged("フルスクリーンモードから抜けます"));
 }
 
 TEST_F(Screen, ScreenTooLargeForTheDesktopEndsTheProgram) {
@@ -238,14 +157,6 @@ TEST_F(Screen, ScreenTooLargeForTheDesktopEndsTheProgram) {
             InitMediaLayer();
         },
         ::testing::ExitedWithCode(255), "");
-}
-
-TEST_F(Screen, ShutdownReleasesBothSurfaces) {
-    Start();
-    EXPECT_GT(TrackedBlockCount(), 0);
-    EndMediaLayer();
-    EXPECT_EQ(TrackedBlockCount(), 0);
-    EXPECT_EQ(ScreenDrawSurface().pixels, nullptr);
 }
 
 }  // namespace

@@ -7,7 +7,7 @@
 #include "media/core/log.h"
 #include "pavex.h"
 #include "media/time/time_internal.h"
-#include "tests/media/core/log_file.h"
+#include "tests/support/log_reader.h"
 #include "tests/support/scripted.h"
 #include "tests/support/scripted_detail.h"
 #include "tests/support/temp_dir.h"

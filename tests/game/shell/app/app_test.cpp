@@ -31,8 +31,9 @@ TEST_F(App, StartUpLeavesTheLayerReadyForTheScenes) {
     GetScreenSize(&w, &h);
     EXPECT_EQ(w, 800);
     EXPECT_EQ(h, 600);
-    EXPECT_EQ(ScreenDrawTarget(), PAVEX_SCREEN_BACK);
-    ClipRect clip = ScreenClip();
+    const DrawState d = ScreenDrawState();
+    EXPECT_EQ(d.target, PAVEX_SCREEN_BACK);
+    const ClipRect clip = d.clip;
     EXPECT_EQ(clip.x1, 0);
     EXPECT_EQ(clip.y1, 0);
     EXPECT_EQ(clip.x2, 800);

@@ -1,8 +1,8 @@
-// log_file.h - reading the library's log back in tests: raw bytes, and the text
+// log_reader.h - reading the library's log back in tests: raw bytes, and the text
 // converted from Shift-JIS to UTF-8 with iconv directly (not through the library),
 // split into lines at CR LF.
-#ifndef VORLANE_TESTS_LOG_FILE_H
-#define VORLANE_TESTS_LOG_FILE_H
+#ifndef VORLANE_TESTS_LOG_READER_H
+#define VORLANE_TESTS_LOG_READER_H
 
 #include <errno.h>
 #include <iconv.h>
