@@ -2,7 +2,6 @@
 // and the fall gauge with its warning and forced drop.
 #include "match/gravity.h"
 #include "tests/game/match/match_fixture.h"
-#include "tests/game/match/rule_frame.h"
 
 namespace {
 

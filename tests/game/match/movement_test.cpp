@@ -4,7 +4,7 @@
 #include <algorithm>
 
 #include "tests/game/match/match_fixture.h"
-#include "tests/game/match/rule_frame.h"
+#include "match/round_frame.h"
 
 namespace {
 
@@ -193,9 +193,10 @@ TEST_F(MovementTest, BlockedMovesAndSoftDropNeverLock) {
     EXPECT_EQ(match.pieceY, 5);
     script::SetKey(key::kDown, true);
     for (int f = 0; f < 200; ++f) {
-        script::AdvanceMs(rules::FrameBudgetMs(f));
-        rules::StepRules();
-        ASSERT_TRUE(rules::EndFrame(nullptr));
+        script::AdvanceMs(17);
+        StepFrameRules();
+        ASSERT_FALSE(match.gameOver);
+        EndFrameRules();
         ASSERT_FALSE(match.lockPending || match.dropped) << "frame " << f;
         if (f == 4) {
             EXPECT_EQ(match.pieceY, 10) << "one row every frame, before gravity";
