@@ -122,6 +122,21 @@ TEST_F(MovementTest, HardDropAndHoldFireOnTheThirdFrameOfOneSharedCount) {
     EXPECT_EQ(spy::calls.effects[kEffectScreenShot], 1);
 }
 
+TEST_F(MovementTest, AHoldRefusedByATakenSpawnPlaceMakesNoSoundAndKeepsTheCount) {
+    SetQueue(1, 2, 3);
+    Place(5, 2, 4, 9);
+    match.well[1][5] = CellGarbage;  // where kind 1 would enter
+    InputFrame({key::kA}, 4);
+    EXPECT_EQ(match.holdKind, -1);
+    EXPECT_EQ(spy::calls.effects[kEffectScreenShot], 0);
+    EXPECT_FALSE(match.input.buttonLatch);
+    match.well[1][5] = CellEmpty;
+    InputFrame({key::kA});
+    EXPECT_EQ(match.holdKind, 5) << "the count was kept: the hold fires at once";
+    EXPECT_EQ(spy::calls.effects[kEffectScreenShot], 1);
+    EXPECT_TRUE(match.input.buttonLatch);
+}
+
 TEST_F(MovementTest, HardDropBonusGaugeAndTheLevelTwentyFiveRefusal) {
     struct {
         int level, gauge;

@@ -131,7 +131,7 @@ SimResult Simulate(int difficulty, uint32_t seed) {
     match = MatchState{};
     gameSettings = kDefaultGameSettings;
     gameSettings.Difficulty = difficulty;
-    gameSettings.MoveSensitivity = 3 + difficulty;
+    gameSettings.MoveSensitivity = difficulty % 2 == 0 ? 3 : 6;
     gameSettings.ShowLandingPoint = difficulty % 2 == 0;
     gameSettings.PadVibration = difficulty >= 2;
     SimResult result;
