@@ -61,16 +61,24 @@ void ReadDirections(int pad) {
 }
 
 // Hard drop and hold share one debounce count: the action fires on the third frame
-// the button is seen, and the count is not cleared on release.
-bool DebouncedPress() {
+// the button is seen, and the count is not cleared on release. A hold refused because
+// the spawn place is taken did not happen: no sound, and the count stays for the next
+// try.
+void PressDebounced(int button) {
     InputState& in = match.input;
-    if (in.buttonDebounce >= kDebounceFrames) {
-        in.buttonDebounce = 0;
-        in.buttonLatch = true;
-        return true;
+    if (in.buttonDebounce < kDebounceFrames) {
+        in.buttonDebounce += 1;
+        return;
     }
-    in.buttonDebounce += 1;
-    return false;
+    if (button == kButtonHardDrop) {
+        HardDrop(true);
+    } else if (HoldPiece()) {
+        PlaySoundEffect(kEffectScreenShot);
+    } else {
+        return;
+    }
+    in.buttonDebounce = 0;
+    in.buttonLatch = true;
 }
 
 void ReadButtons(int pad) {
@@ -80,13 +88,8 @@ void ReadButtons(int pad) {
     if (b == kButtonRotateNext || b == kButtonRotatePrevious) {
         RotatePiece(b);
         in.buttonLatch = true;
-    } else if (b == kButtonHardDrop) {
-        if (DebouncedPress()) HardDrop(true);
-    } else if (b == kButtonHold) {
-        if (DebouncedPress()) {
-            HoldPiece();
-            PlaySoundEffect(kEffectScreenShot);
-        }
+    } else if (b == kButtonHardDrop || b == kButtonHold) {
+        PressDebounced(b);
     }
 }
 

@@ -60,11 +60,11 @@ void SpawnPiece() {
     while (match.nextKinds[2] == match.nextKinds[1]) match.nextKinds[2] = DrawKind();
 }
 
-void HoldPiece() {
+bool HoldPiece() {
     // A piece swapped in over blocks would have the end-of-frame stamp overwrite them
     // and the next erase empty them: with the spawn place taken, the hold does nothing.
     const int incoming = match.holdKind == -1 ? match.nextKinds[0] : match.holdKind;
-    if (!FitsAtSpawn(incoming)) return;
+    if (!FitsAtSpawn(incoming)) return false;
     match.rotation = 0;
     if (match.holdKind == -1) {
         match.holdKind = match.pieceKind;
@@ -76,4 +76,5 @@ void HoldPiece() {
         match.holdKind = match.pieceKind;
         EnterAtSpawn(held);
     }
+    return true;
 }

@@ -7,6 +7,7 @@ void FillQueue();
 // Makes nextKinds[0] the falling piece at the spawn place and draws a new last kind.
 void SpawnPiece();
 // Swaps the falling piece with the hold slot (the first hold takes the next kind).
-void HoldPiece();
+// False, with nothing changed, when the incoming piece would overlap the stack.
+bool HoldPiece();
 
 #endif

@@ -1,11 +1,13 @@
 // match_fixture.h - a fresh match, settings and scripted platform for every rule
-// test, with helpers to lay out wells and to script the pad frame by frame.
+// test, with helpers to lay out wells, to script the pad and to play whole frames,
+// and the record of what the rules asked of the sound and vibration services.
 #ifndef VORLANE_TESTS_MATCH_FIXTURE_H
 #define VORLANE_TESTS_MATCH_FIXTURE_H
 
 #include <gtest/gtest.h>
 #include <string.h>
 
+#include <atomic>
 #include <string>
 #include <utility>
 #include <vector>
@@ -13,20 +15,37 @@
 #include "match/match_state.h"
 #include "match/movement.h"
 #include "match/pieces.h"
+#include "match/round_frame.h"
 #include "shell/assets.h"
 #include "shell/settings.h"
 #include "pavex.h"
-#include "tests/game/match/sound_spy.h"
 #include "tests/support/scripted.h"
 #include "tests/support/temp_dir.h"
+
+// The sound, music and vibration calls of the rules and every allocation are caught at
+// link time (see spies.cpp), counted here and passed on.
+namespace spy {
+struct Record {
+    int effects[32] = {};  // PlaySoundEffect calls by effect number
+    int voices = 0, bgms = 0, lastBgm = -2;
+    int vibrationStarts = 0, lastPower = 0, vibrationStops = 0;  // starts with a power above 0
+};
+extern Record calls;
+extern std::atomic<long> allocations;  // malloc, new and new[] calls
+inline int TotalEffects() {
+    int total = 0;
+    for (int n : calls.effects) total += n;
+    return total;
+}
+}  // namespace spy
 
 // Key codes the pad bits are read from: the arrows, Z and X rotate to the next and the
 // previous shape, C hard-drops and A holds.
 namespace key {
-constexpr int kUp = 200, kLeft = 203, kRight = 205, kDown = 208, kZ = 44, kX = 45, kC = 46, kA = 30;
+constexpr int kLeft = 203, kRight = 205, kDown = 208, kZ = 44, kX = 45, kC = 46, kA = 30;
 }  // namespace key
 
-using Cells = std::vector<std::pair<int, int>>;
+using Cells = std::vector<std::pair<int, int>>;  // (column, row)
 using Ints = std::vector<int>;
 
 class MatchTest : public ::testing::Test {
@@ -35,7 +54,7 @@ protected:
         script::Reset(100000);
         // The input service starts on its first query, which reports no state yet.
         GetPadState(PAVEX_INPUT_KEY_PAD1);
-        spy::Reset();
+        spy::calls = {};
         match = MatchState{};
         gameSettings = kDefaultGameSettings;
         InitRound(0);
@@ -45,61 +64,46 @@ protected:
 
 public:
     static void SetQueue(int first, int second, int third) {
-        match.nextKinds[0] = first;
-        match.nextKinds[1] = second;
-        match.nextKinds[2] = third;
+        match.nextKinds[0] = first, match.nextKinds[1] = second, match.nextKinds[2] = third;
     }
-
     // Puts a piece of `kind` in `rotation` with its box at (x, y), not stamped.
     static void Place(int kind, int rotation, int x, int y) {
         match.pieceKind = kind;
         match.rotation = LoadShape(match.pieceMatrix, kShapeSame, kind, rotation);
-        match.pieceX = x;
-        match.pieceY = y;
+        match.pieceX = x, match.pieceY = y;
     }
-
+    static void Put(const Cells& cells) {
+        for (auto [c, r] : cells) match.well[r][c] = CellGarbage;
+    }
     // Fills row `row`, columns 1..10, with `value`, leaving the listed columns empty.
-    static void FillRow(int row, int32_t value, std::vector<int> gaps = {}) {
+    static void FillRow(int row, int32_t value, const Ints& gaps = {}) {
         for (int c = kFirstPlayColumn; c <= kLastPlayColumn; ++c) match.well[row][c] = value;
         for (int c : gaps) match.well[row][c] = CellEmpty;
     }
-
-    // One row of the well as text: '.' empty, '#' wall, digits for blocks.
-    static std::string Row(int row) {
+    // One row of a grid as text: '.' empty, '#' wall, digits for blocks.
+    static std::string Row(int row, const Well& grid = match.well) {
         std::string text;
-        for (int32_t v : match.well[row]) {
-            text += v == CellEmpty ? '.' : v == CellWall ? '#' : static_cast<char>('0' + v);
-        }
+        for (int32_t v : grid[row]) text += v == 0 ? '.' : v == CellWall ? '#' : char('0' + v);
         return text;
     }
-
-    // The blocks of the falling piece as well coordinates (column, row) in reading order.
-    static Cells PieceCells() {
-        Cells cells;
-        for (int r = 0; r < kBoxSize; ++r) {
-            for (int c = 0; c < kBoxSize; ++c) {
-                if (match.pieceMatrix[r][c] != 0)
-                    cells.emplace_back(match.pieceX + c, match.pieceY + r);
-            }
-        }
-        return cells;
-    }
-
-    // The falling piece as {kind, rotation, x, y}, and hold slot plus queue.
+    // The falling piece as {kind, rotation, x, y}.
     static Ints Piece() { return {match.pieceKind, match.rotation, match.pieceX, match.pieceY}; }
-    static Ints Queue() {
-        return {match.holdKind, match.nextKinds[0], match.nextKinds[1], match.nextKinds[2]};
-    }
-
-    // Holds exactly the given keys for `frames` frames of input (the clock moves on first).
-    static void InputFrame(std::initializer_list<int> keys, int frames = 1) {
+    // Holds exactly the given keys for `frames` frames of 17 ms and reads the pad, or
+    // plays the whole rules of each frame as the round loop does.
+    static void InputFrames(std::initializer_list<int> keys, int frames = 1, bool whole = false) {
         for (int f = 0; f < frames; ++f) {
             script::ReleaseAllKeys();
             for (int k : keys) script::SetKey(k, true);
             script::AdvanceMs(17);
-            ReadPlayInput();
+            if (!whole) {
+                ReadPlayInput();
+                continue;
+            }
+            StepFrameRules();
+            if (!match.gameOver && !ClearGoalReached()) EndFrameRules();
         }
     }
+    static void PlayFrames(int frames) { InputFrames({}, frames, true); }
 
 private:
     TempDir dir_;

@@ -1,221 +1,139 @@
-// movement_test.cpp - sideways moves and their repeat timing, the soft drop,
-// rotation with its kicks, the hard drop with its refusal, the debounce of hard drop
-// and hold, and the landing point.
-#include <algorithm>
-
+// movement_test.cpp - rotation with its kicks, the rotation buttons, the shared
+// debounce of hard drop and hold, the hard drop, and sideways repeat timing with what
+// the soft drop counts.
 #include "tests/game/match/match_fixture.h"
-#include "tests/game/match/rule_frame.h"
 
 namespace {
 
 class MovementTest : public MatchTest {};
 
-struct KickCase {
-    const char* what;
-    int kind, rotation, x, y;  // the piece before the turn (button 0x10)
-    Cells blocks;              // garbage cells (column, row)
-    int newRotation, newX, newY;
-};
-
-TEST_F(MovementTest, RotationKicksOffWallsFloorAndStack) {
-    const KickCase cases[] = {
-        {"flat bar at the spawn place turns upright in place", 0, 0, 4, 0, {}, 1, 4, 0},
-        {"right wall: (+1,0) and (+2,0) fail, (-1,0) fits", 1, 3, 9, 5, {}, 0, 8, 5},
-        {"right wall with (-1,0) blocked: (-2,0)", 1, 3, 9, 5, {{8, 7}}, 0, 7, 5},
-        {"left wall: (+1,0)", 1, 1, 0, 5, {}, 2, 1, 5},
-        {"(+2,0) is tried before (-1,0)", 1, 1, 4, 5, {{6, 6}, {7, 6}}, 2, 6, 5},
-        {"upright bar in column 1: shifted left is blocked, (+2,0) fits", 0, 1, -1, 5, {}, 2, 1, 5},
-        {"on the stack every sideways and downward kick fails: (0,-1)",
-         3,
-         1,
-         4,
-         18,
-         {{4, 20}, {6, 20}},
-         2,
-         4,
-         17},
-        {"bar on the floor is pulled two rows up",
-         0,
-         0,
-         5,
-         19,
-         {{5, 18}, {6, 18}, {8, 18}, {9, 18}, {7, 16}},
-         1,
-         5,
-         17},
-        {"bar near the left side is pulled two columns left",
-         0,
-         0,
-         3,
-         10,
-         {{5, 13}, {4, 13}, {2, 13}, {1, 13}, {3, 14}, {3, 9}},
-         1,
-         1,
-         10},
-        // Literal reading kept: the kicks run from the shifted place even when the
-        // shape already fits there.
-        {"kicks are tried from the shifted place", 0, 1, 3, 5, {{6, 6}}, 2, 2, 5},
+TEST_F(MovementTest, RotationKicksOffWallsFloorAndStackInTheirOrder) {
+    struct {
+        int kind, rotation, x, y;  // the piece before the turn to the next shape
+        Cells blocks;
+        Ints after;  // rotation, x, y
+    } const cases[] = {
+        // 0: the flat bar at the spawn place turns upright in place.
+        {0, 0, 4, 0, {}, {1, 4, 0}},
+        // 1, 2: against the right wall (+1,0) and (+2,0) fail and (-1,0) fits; with
+        // (-1,0) blocked, (-2,0).
+        {1, 3, 9, 5, {}, {0, 8, 5}},
+        {1, 3, 9, 5, {{8, 7}}, {0, 7, 5}},
+        // 3: (+2,0) comes before (-1,0).
+        {1, 1, 4, 5, {{6, 6}, {7, 6}}, {2, 6, 5}},
+        // 4: (0,+1) comes before (0,+2) and (0,-1), which also fit.
+        {1, 1, 4, 8, {{4, 10}, {7, 10}}, {2, 4, 9}},
+        // 5: on the stack only (0,-1) fits.
+        {3, 1, 4, 18, {{4, 20}, {6, 20}}, {2, 4, 17}},
+        // 6: the bar on the floor is pulled two rows up.
+        {0, 0, 5, 19, {{5, 18}, {6, 18}, {8, 18}, {9, 18}, {7, 16}}, {1, 5, 17}},
+        // 7: near the left side the bar is pulled two columns left, where no kick fits.
+        {0, 0, 3, 10, {{5, 13}, {4, 13}, {2, 13}, {1, 13}, {3, 14}, {3, 9}}, {1, 1, 10}},
+        // 8: from column 4 it is not pulled left, only up; literal reading kept: the
+        // kicks run from the raised place although the shape already fits there.
+        {0, 0, 4, 10, {{6, 12}}, {1, 5, 8}},
     };
-    for (const KickCase& k : cases) {
-        SCOPED_TRACE(k.what);
+    for (const auto& k : cases) {
         InitRound(0);
-        for (auto [c, r] : k.blocks) match.well[r][c] = CellGarbage;
+        Put(k.blocks);
         Place(k.kind, k.rotation, k.x, k.y);
         RotatePiece(kButtonRotateNext);
-        EXPECT_EQ(Piece(), (Ints{k.kind, k.newRotation, k.newX, k.newY}));
+        EXPECT_EQ(Ints({match.rotation, match.pieceX, match.pieceY}), k.after) << &k - cases;
     }
-}
-
-TEST_F(MovementTest, ARotationThatFitsNowhereChangesNothingButSounds) {
-    Place(0, 0, 4, 10);  // flat in row 11, columns 4..7, buried
-    for (int r = 5; r <= 20; ++r) FillRow(r, CellGarbage);
-    FillRow(11, CellGarbage, {4, 5, 6, 7});
-    PieceMatrix before;
-    memcpy(before, match.pieceMatrix, sizeof before);
+    // Buried: no place fits, so nothing changes but the sound.
+    Place(0, 0, 4, 10);
+    for (int r = 5; r <= 20; ++r) FillRow(r, CellGarbage, r == 11 ? Ints{4, 5, 6, 7} : Ints{});
     RotatePiece(kButtonRotateNext);
     RotatePiece(kButtonRotatePrevious);
-    EXPECT_EQ(Piece(), (Ints{0, 0, 4, 10}));
-    EXPECT_EQ(memcmp(before, match.pieceMatrix, sizeof before), 0);
-    EXPECT_EQ(spy::calls.effects[kEffectRotation], 2);
+    StampPiece();
+    EXPECT_EQ(Row(11), "#8881111888#");
+    EXPECT_EQ(spy::calls.effects[kEffectRotation], static_cast<int>(std::size(cases)) + 2);
 }
 
 TEST_F(MovementTest, RotationButtonsTurnOncePerPressAndTogetherDoNothing) {
     Place(2, 0, 4, 5);
-    InputFrame({key::kZ, key::kX}, 5);
-    EXPECT_EQ(match.rotation, 0);
+    InputFrames({key::kZ, key::kX}, 3);
     EXPECT_EQ(spy::calls.effects[kEffectRotation], 0) << "not even the sound";
-    EXPECT_FALSE(match.input.buttonLatch);
-    InputFrame({key::kZ});
-    EXPECT_EQ(match.rotation, 1) << "the pair set no latch";
-    InputFrame({key::kZ}, 2);
-    EXPECT_EQ(match.rotation, 1) << "held: no second turn";
-    InputFrame({});
-    InputFrame({key::kX});
+    InputFrames({key::kZ}, 3);
+    EXPECT_EQ(match.rotation, 1) << "one turn per press; the pair set no latch";
+    InputFrames({});
+    InputFrames({key::kX});
     EXPECT_EQ(match.rotation, 0);
-    EXPECT_EQ(spy::calls.effects[kEffectRotation], 2);
 }
 
-TEST_F(MovementTest, HardDropAndHoldFireOnTheThirdFrameOfOneSharedCount) {
-    Place(6, 0, 4, 0);
-    InputFrame({key::kC}, 2);
-    EXPECT_FALSE(match.dropped);
-    InputFrame({key::kC});
-    EXPECT_TRUE(match.dropped);
-    EXPECT_EQ(match.pieceY, 18) << "the square rests on the floor";
-    InputFrame({key::kC}, 3);
-    EXPECT_EQ(match.input.buttonDebounce, 0) << "latched until the button is released";
-
+TEST_F(MovementTest, HardDropAndHoldFireOnTheThirdFrameOfOneCountThatARefusedHoldKeeps) {
     Place(6, 0, 4, 7);
-    match.dropped = false;
-    match.nextKinds[0] = 2;
-    InputFrame({});
-    InputFrame({key::kA}, 2);
-    InputFrame({});
-    EXPECT_EQ(match.holdKind, -1);
-    EXPECT_EQ(match.input.buttonDebounce, 2) << "the count stays after the release";
-    InputFrame({key::kC});
+    InputFrames({key::kA}, 2);
+    InputFrames({});
+    InputFrames({key::kC});
     EXPECT_TRUE(match.dropped) << "two frames of hold and one of drop make three";
-    InputFrame({});
-    InputFrame({key::kA}, 3);
-    EXPECT_EQ(match.holdKind, 6);
-    EXPECT_EQ(Piece(), (Ints{2, 0, 4, 0}));
-    EXPECT_EQ(spy::calls.effects[kEffectScreenShot], 1);
+    EXPECT_EQ(Ints({match.holdKind, match.input.buttonDebounce}), Ints({-1, 0}));
+    InputFrames({key::kC}, 3);
+    EXPECT_EQ(match.input.buttonDebounce, 0) << "latched while the button is held";
+    SetQueue(1, 2, 3);
+    Place(5, 2, 4, 9);
+    match.well[1][5] = CellGarbage;  // where kind 1 would enter
+    InputFrames({});
+    InputFrames({key::kA}, 4);
+    // A refused hold makes no sound and keeps the count for when the place is free.
+    EXPECT_EQ(
+        Ints({match.holdKind, match.input.buttonLatch, spy::calls.effects[kEffectScreenShot]}),
+        Ints({-1, 0, 0}));
+    match.well[1][5] = CellEmpty;
+    InputFrames({key::kA});
+    EXPECT_EQ(
+        Ints({match.holdKind, match.input.buttonLatch, spy::calls.effects[kEffectScreenShot]}),
+        Ints({5, 1, 1}));
 }
 
-TEST_F(MovementTest, HardDropBonusGaugeAndTheLevelTwentyFiveRefusal) {
-    struct {
-        int level, gauge;
-        bool byPlayer, drops;
-        int bonus, gaugeAfter;
-    } const cases[] = {
-        {1, 100, true, true, 157, 0}, {1, 257, false, true, 0, 257}, {25, 49, true, false, 3, 49},
-        {25, 50, true, true, 207, 0}, {24, 10, true, true, 247, 0},  {21, 263, true, true, 0, 0},
-    };
+TEST_F(MovementTest, HardDropBonusGaugeAndTheRefusalFromLevelTwentyFive) {
+    // {level, gauge, by the player, drops, bonus, gauge after}
+    const int cases[][6] = {{1, 100, 1, 1, 157, 0},
+                            {1, 257, 0, 1, 0, 257},
+                            {25, 49, 1, 0, 3, 49},
+                            {25, 50, 1, 1, 207, 0},
+                            {21, 263, 1, 1, 0, 0}};
     for (const auto& k : cases) {
-        SCOPED_TRACE(testing::Message() << "level " << k.level << " gauge " << k.gauge);
         Place(6, 0, 4, 0);
-        match.level = k.level, match.fallGauge = k.gauge, match.dropBonus = 3;
-        match.dropped = false;
-        HardDrop(k.byPlayer);
-        EXPECT_EQ(match.dropped, k.drops);
-        EXPECT_EQ(match.pieceY, k.drops ? 18 : 0);
-        EXPECT_EQ(match.dropBonus, k.bonus);
-        EXPECT_EQ(match.fallGauge, k.gaugeAfter);
+        match.level = k[0], match.fallGauge = k[1], match.dropBonus = 3, match.dropped = false;
+        match.well[15][5] = CellGarbage;
+        HardDrop(k[2] == 1);
+        // The square stops on the block in row 15 and is left erased.
+        EXPECT_EQ(Ints({match.dropped, match.pieceY, match.dropBonus, match.fallGauge}),
+                  Ints({k[3], k[3] == 1 ? 12 : 0, k[4], k[5]}))
+            << "level " << k[0] << " gauge " << k[1];
+        EXPECT_EQ(Row(14), "#..........#");
     }
-    Place(6, 0, 4, 0);
-    match.well[15][5] = CellGarbage;
-    HardDrop(true);
-    EXPECT_EQ(match.pieceY, 12) << "the square stops on the block in row 15";
-    for (auto [c, r] : PieceCells()) EXPECT_EQ(match.well[r][c], CellEmpty) << "left erased";
 }
 
-TEST_F(MovementTest, SidewaysRepeatTimingForEverySensitivity) {
+TEST_F(MovementTest, SidewaysRepeatTimingAndWhatTheSoftDropCounts) {
     struct {
-        int sensitivity, repeatBefore;
-        bool latched;             // a lock happened while the direction was held
-        std::vector<int> frames;  // frames of the hold (from 1) on which the piece moves
+        int sensitivity, repeatBefore, softDropFrames;  // soft drop just before, no release
+        bool latched;                                   // a lock came while a direction was held
+        Ints frames;  // frames of the hold (from 1) on which the piece moves
     } const cases[] = {
-        {3, 3, false, {1, 4, 7, 10, 13, 16}},   {4, 4, false, {1, 5, 9, 13, 17}},
-        {5, 5, false, {1, 6, 11, 16}},          {5, 1, false, {5, 10, 15}},
-        {6, 0, false, {1, 14, 15, 16, 17, 18}}, {4, 10, true, {}},
-        {6, 0, true, {14, 15, 16, 17, 18}},
+        {3, 3, 0, false, {1, 4, 7, 10, 13, 16}},
+        {4, 4, 0, false, {1, 5, 9, 13, 17}},
+        {5, 1, 0, false, {5, 10, 15}},
+        {6, 0, 0, false, {1, 14, 15, 16, 17, 18}},
+        {4, 10, 0, true, {}},
+        {6, 0, 0, true, {14, 15, 16, 17, 18}},
+        {4, 0, 4, false, {1, 5, 9, 13, 17}},
+        {6, 0, 13, false, {1, 2, 3, 4, 5, 6, 7}},
     };
     for (const auto& k : cases) {
-        SCOPED_TRACE(testing::Message() << "case " << &k - cases);
-        InputFrame({});
+        InputFrames({});
         gameSettings.MoveSensitivity = k.sensitivity;
         match.input.moveRepeat = k.repeatBefore, match.moveLatch = k.latched;
         Place(6, 0, 1, 5);
-        std::vector<int> moved;
-        for (int f = 1; f <= 18; ++f) {
-            const int before = match.pieceX;
-            InputFrame({key::kRight});
+        InputFrames({key::kDown}, k.softDropFrames);
+        Ints moved;
+        for (int f = 1, before = match.pieceX; f <= 18; ++f, before = match.pieceX) {
+            InputFrames({key::kRight});
             if (match.pieceX != before) moved.push_back(f);
         }
-        EXPECT_EQ(moved, k.frames);
-        InputFrame({});
-        EXPECT_FALSE(match.moveLatch);
-        EXPECT_EQ(match.input.moveHeld, 0);
-        const int before = match.pieceX;
-        match.input.moveRepeat = k.sensitivity;
-        InputFrame({key::kLeft});
-        EXPECT_EQ(match.pieceX, before - 1) << "a new press moves at once";
+        EXPECT_EQ(moved, k.frames) << "case " << &k - cases;
     }
-}
-
-TEST_F(MovementTest, BlockedMovesAndSoftDropNeverLock) {
-    Place(6, 0, 0, 5);  // square in columns 1 and 2
-    EXPECT_TRUE(MovePiece(kDirLeft));
-    EXPECT_EQ(match.pieceX, 0);
-    EXPECT_FALSE(MovePiece(kDirRight));
-    EXPECT_EQ(match.pieceX, 1);
-    EXPECT_TRUE(MovePiece(kDirUp)) << "up moves nothing";
-    EXPECT_EQ(match.pieceY, 5);
-    script::SetKey(key::kDown, true);
-    for (int f = 0; f < 200; ++f) {
-        script::AdvanceMs(rules::FrameBudgetMs(f));
-        rules::StepRules();
-        ASSERT_TRUE(rules::EndFrame(nullptr));
-        ASSERT_FALSE(match.lockPending || match.dropped) << "frame " << f;
-        if (f == 4) {
-            EXPECT_EQ(match.pieceY, 10) << "one row every frame, before gravity";
-        }
-    }
-    EXPECT_EQ(Row(20), "#.77.......#");
-}
-
-TEST_F(MovementTest, TheLandingPointIsTheLowestRowStraightBelow) {
-    Place(1, 0, 4, 2);  // "XXX." over "X...": columns 4..6
-    match.well[15][6] = CellGarbage;
-    FillRow(20, CellGarbage, {2});
-    ComputeGhost();
-    int blocks = 0;
-    for (const auto& row : match.ghostWell) blocks += std::count(row, row + kWellColumns, 2);
-    EXPECT_EQ(blocks, 4);
-    // Column 6 is blocked at row 15, so the box stops at row 13.
-    for (auto [c, r] : Cells{{4, 14}, {5, 14}, {6, 14}, {4, 15}})
-        EXPECT_EQ(match.ghostWell[r][c], 2) << c << "," << r;
-    EXPECT_EQ(match.well[14][4], CellEmpty) << "the well itself is not touched";
 }
 
 }  // namespace
