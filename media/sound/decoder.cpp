@@ -81,8 +81,12 @@ int SoundDecoderOpen(SoundDecoder* dec, const uint8_t* data, size_t size) {
         OpenLibrary(dec, CODEC_WAV, &kPlatSndfileDecoder, data, size, nullptr) == 0)
         return 0;
     if (OpenLibrary(dec, CODEC_VORBIS, &kPlatVorbisDecoder, data, size, nullptr) == 0) return 0;
+    // A RIFF WAVE file is left to the WAV decoders: the MP3 scan would find
+    // sync-like byte pairs in its samples and decode noise.
     Mp3Info m;
-    if (Mp3Walk(data, size, &m) == 0 && m.frames > 0) {
+    const bool riff =
+        size >= 12 && memcmp(data, "RIFF", 4) == 0 && memcmp(data + 8, "WAVE", 4) == 0;
+    if (!riff && Mp3Walk(data, size, &m) == 0 && m.frames > 0) {
         PlatMpegHint hint = {m.channels, m.rate};
         if (OpenLibrary(dec, CODEC_MP3, &kPlatMpegDecoder, data + m.audioStart,
                         m.audioEnd - m.audioStart, &hint) == 0) {

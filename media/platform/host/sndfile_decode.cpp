@@ -4,6 +4,7 @@
 // Owns: the decoder state below. Touches nothing but libsndfile and the memory it
 // is given (see plat_decode.h).
 #include <sndfile.h>
+#include <math.h>
 #include <string.h>
 
 #include <new>
@@ -12,12 +13,17 @@
 
 namespace {
 
+// Samples are read as normalised floats and scaled here: libsndfile's own float
+// to short path truncates float data to -1..1, or scales it by the file's peak.
+constexpr int kBlockFrames = 1024;
+
 struct SndState {
     const unsigned char* data;
     sf_count_t size;
     sf_count_t pos;
     SNDFILE* file;
     int channels;
+    float block[kBlockFrames * 2];
 };
 
 sf_count_t Length(void* user) {
@@ -50,8 +56,8 @@ sf_count_t Tell(void* user) {
 }
 
 int Open(void* state, const void* data, size_t size, const PlatMpegHint*, PlatPcmFormat* format) {
-    SndState* s = new (state) SndState{static_cast<const unsigned char*>(data),
-                                       static_cast<sf_count_t>(size), 0, nullptr, 0};
+    SndState* s = new (state) SndState{
+        static_cast<const unsigned char*>(data), static_cast<sf_count_t>(size), 0, nullptr, 0, {}};
     SF_VIRTUAL_IO io = {Length, Seek, Read, Write, Tell};
     SF_INFO info;
     memset(&info, 0, sizeof info);
@@ -71,11 +77,26 @@ int Open(void* state, const void* data, size_t size, const PlatMpegHint*, PlatPc
 
 int ReadFrames(void* state, int16_t* out, int frames) {
     SndState* s = static_cast<SndState*>(state);
-    if (!s->file || frames <= 0) return 0;
-    sf_count_t got = sf_readf_short(s->file, out, frames);
-    if (got < 0) return -1;
-    if (got == 0 && sf_error(s->file) != SF_ERR_NO_ERROR) return -1;
-    return static_cast<int>(got);
+    if (!s->file || frames <= 0 || s->channels > 2) return 0;
+    int done = 0;
+    while (done < frames) {
+        int ask = frames - done < kBlockFrames ? frames - done : kBlockFrames;
+        sf_count_t got = sf_readf_float(s->file, s->block, ask);
+        if (got <= 0) {
+            if (done == 0 && sf_error(s->file) != SF_ERR_NO_ERROR) return -1;
+            break;
+        }
+        for (sf_count_t k = 0; k < got * s->channels; ++k) {
+            float v = s->block[k] * 32768.0f;
+            out[static_cast<size_t>(done) * s->channels + k] =
+                static_cast<int16_t>(v >= 32767.0f    ? 32767
+                                     : v <= -32768.0f ? -32768
+                                                      : lrintf(v));
+        }
+        done += static_cast<int>(got);
+        if (got < ask) break;
+    }
+    return done;
 }
 
 int SeekFrame(void* state, int64_t frame) {
