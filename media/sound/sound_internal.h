@@ -137,7 +137,8 @@ void StreamFree(StreamState* stream);
 int SoundStart(int handle, int playType, int fromTop);
 int SoundSetVolume(int volume, int handle);
 int SoundPlaying(const SoundRecord* sound);
-// The play position of the buffer used last, in frames, or -1 (for measurements).
+// Output frames the buffer used last has played since its start, or -1 (for
+// measurements).
 int64_t SoundPlayPosition(int handle);
 void MusicHalt();
 
