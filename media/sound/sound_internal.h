@@ -67,6 +67,7 @@ struct StreamEntry {
     int64_t pcmPos;
     SoundDecoder decoder;  // kinds 2, 3
     int64_t loopStart;
+    int readFailed;  // a decoding error was logged
 };
 
 struct StreamState {

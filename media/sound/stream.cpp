@@ -45,8 +45,12 @@ int EntryRead(StreamEntry* e, int channels, int16_t* out, int frames) {
         e->pcmPos += n;
         return n;
     }
-    // A decoding error ends the entry as if its data had ended.
+    // A decoding error ends the entry as if its data had ended (logged once).
     int n = SoundDecoderRead(&e->decoder, out, frames);
+    if (n < 0 && !e->readFailed) {
+        e->readFailed = 1;
+        LogFormat("音声データの読み込みに失敗しました");
+    }
     return n > 0 ? n : 0;
 }
 

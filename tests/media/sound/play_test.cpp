@@ -163,6 +163,14 @@ TEST_F(PlayTest, LoadedSoundsShareOneCopyAndGoAtShutdown) {
     EXPECT_EQ(TrackedTotalSize(), 0u);
 }
 
+TEST_F(PlayTest, TableHolds4096Sounds) {
+    sf::Write("s.wav", sf::Wav(sf::Level(10, 1), 1, 44100));
+    int loaded = 0;
+    while (loaded <= 4096 && LoadSound("s.wav", 1, -1) != -1) ++loaded;
+    EXPECT_EQ(loaded, 4096);
+    EXPECT_TRUE(Logged("サウンドの数が許容量を越えました"));
+}
+
 class NoDeviceTest : public LayerTest {};
 
 TEST_F(NoDeviceTest, EveryCallAnswersWithoutADevice) {
