@@ -22,7 +22,6 @@ struct MixerData {
     std::mutex mutex;
     MixVoice* active[kMixerMaxActive];
     int activeCount;
-    int deviceOpen;
     int32_t sum[kChunkFrames * 2];  // the fill function's own: only it touches it
 };
 
@@ -106,22 +105,13 @@ int32_t MixerGainOf(int millibels) {
 }
 
 int MixerOpen(char* why, size_t whySize) {
-    if (PlatAudioOpen(MixerFill, nullptr, why, whySize) != 0) return -1;
-    std::lock_guard<std::mutex> hold(MIXER.mutex);
-    MIXER.deviceOpen = 1;
-    return 0;
+    return PlatAudioOpen(MixerFill, nullptr, why, whySize) == 0 ? 0 : -1;
 }
 
 void MixerClose() {
     PlatAudioClose();
     std::lock_guard<std::mutex> hold(MIXER.mutex);
     while (MIXER.activeCount) Remove(MIXER.active[MIXER.activeCount - 1]);
-    MIXER.deviceOpen = 0;
-}
-
-int MixerDeviceOpen() {
-    std::lock_guard<std::mutex> hold(MIXER.mutex);
-    return MIXER.deviceOpen;
 }
 
 void MixerVoiceInit(MixVoice* voice, const int16_t* samples, int channels, int rate,

@@ -34,7 +34,6 @@ struct MixVoice {
 // Opens the device with the mixer as its fill function: 0, or -1 with the reason.
 int MixerOpen(char* why, size_t whySize);
 void MixerClose();  // stops the device and drops every voice
-int MixerDeviceOpen();
 
 // A voice over `frames` frames of `samples`, stopped, at full gain, position 0.
 void MixerVoiceInit(MixVoice* voice, const int16_t* samples, int channels, int rate,

@@ -115,14 +115,11 @@ int SoundHighWater();
 
 // ---- loading (sound_load.cpp) ----
 
-// LoadSound with the sound-creation mode in force.
-int SoundLoad(const char* path, int bufferCount);
 // A streamed sound of one entry from a file image the call takes over (music).
 int SoundLoadStreamImage(const char* path, uint8_t* image, size_t size);
 // Reads a whole file through the file layer: the image (tracking allocator), or
 // null with *openFailed set when it could not be opened (else memory failed).
 uint8_t* SoundReadFile(const char* path, size_t* size, int* openFailed);
-int SoundCreateMode();
 
 // ---- streaming (stream.cpp) ----
 

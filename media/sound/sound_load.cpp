@@ -136,16 +136,8 @@ uint8_t* SoundReadFile(const char* path, size_t* size, int* openFailed) {
     return image;
 }
 
-int SoundLoad(const char* path, int bufferCount) {
-    return LoadSoundInternal(path, bufferCount, -1);
-}
-
 int SoundLoadStreamImage(const char* path, uint8_t* image, size_t size) {
     return LoadStreamed(path, image, size, 2);
-}
-
-int SoundCreateMode() {
-    return g_createMode;
 }
 
 void SoundResetDefaults() {
