@@ -10,6 +10,7 @@
 #include "media/file/file_access.h"
 #include "media/graphics/screen.h"
 #include "media/input/input_service.h"
+#include "media/sound/sound_internal.h"
 #include "media/time/time_internal.h"
 
 namespace {
@@ -27,6 +28,8 @@ const ServiceRow kRows[] = {
     {"time", SERVICE_STAGE_WINDOW, TimeStartUp, nullptr, nullptr, 0, nullptr, nullptr, nullptr},
     {"input", SERVICE_STAGE_DEVICES, InputStartUp, InputShutDown, InputPump, 0, InputActivate,
      nullptr, nullptr},
+    {"sound", SERVICE_STAGE_DEVICES, SoundStartUp, SoundShutDown, SoundPump, 0, nullptr, nullptr,
+     SoundResetDefaults},
     {"screen", SERVICE_STAGE_DEVICES, ScreenStartUp, ScreenShutDown, nullptr, 0, nullptr,
      ScreenWindowEvent, ScreenResetDefaults},
 };

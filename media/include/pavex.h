@@ -103,6 +103,39 @@ int StartPadVibration(int pad, int power, int timeMs);
 int StopPadVibration(int pad);
 
 // ---------------------------------------------------------------------------
+// Sound and music (media/sound/)
+// ---------------------------------------------------------------------------
+
+// Play types of StartSound and PlayMusicFile.
+#define PAVEX_PLAY_WAIT 0  // once; the call pumps messages until it has finished
+#define PAVEX_PLAY_BACK 1  // once, in the background
+#define PAVEX_PLAY_LOOP 3  // looped, in the background
+
+// Loads a WAV (PCM or compressed), Ogg Vorbis or MP3 file with 1..10 buffers that
+// share one copy of the samples (more count as 10). shareHandle is not used.
+// A handle, or -1. Every call below answers -1 while no sound device is open,
+// except HaltMusic.
+int LoadSound(const char* path, int bufferCount, int shareHandle);
+// Starts the next of the sound's buffers. fromTop 1 starts at the beginning; 0 leaves
+// a playing buffer alone (and returns 0) or resumes a stopped one where it stopped.
+int StartSound(int handle, int playType, int fromTop);
+int SetSoundVolume(int volume, int handle);  // 0..255 (more is 255); 0 is silent
+int StopSound(int handle);                   // stops every buffer of the sound
+int CheckSoundPlaying(int handle);           // 1 playing, 0 quiet, -1 no such sound
+int DeleteSound(int handle);
+// 0 decodes a whole sound at load (the default); 2 and 3 make LoadSound load a
+// streamed sound that decodes while it plays.
+int SetSoundCreateMode(int mode);
+// Adds a further part (up to 3) to a streamed sound that is not playing; it repeats
+// repeatCount more times (255: for ever) before the next part.
+int AddStreamSoundFile(const char* path, int repeatCount, int handle);
+
+// The one music slot: a streamed sound (there is no MIDI player).
+int PlayMusicFile(const char* path, int playType);
+int SetMusicVolume(int volume);  // 0..255
+int HaltMusic(void);             // 0, also without music or sound device
+
+// ---------------------------------------------------------------------------
 // Files and archives (media/file/)
 // ---------------------------------------------------------------------------
 
