@@ -8,18 +8,10 @@
 
 #include <set>
 
-#include "media/core/tracked_alloc.h"
 #include "media/net/net_ring.h"
 #include "tests/media/net/net_fixture.h"
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
-
-// Real seconds since `start`: only ever compared against generous upper bounds.
-double SecondsSince(Clock::time_point start) {
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
 
 TEST_F(NetTest, ALengthPrefixAbove1MiBPutsTheConnectionInErrorWithoutAllocating) {
     auto [h, peer] = AcceptRawPeer();
@@ -28,22 +20,22 @@ TEST_F(NetTest, ALengthPrefixAbove1MiBPutsTheConnectionInErrorWithoutAllocating)
     ASSERT_TRUE(raw::Send(peer, {0x01, 0x00, 0x10, 0x00, 0xAA, 0xBB}));  // 1 MiB + 1
     ASSERT_TRUE(PumpUntil([&] { return GetNetWorkDataLength(h) == -1; }));
     EXPECT_LT(TrackedTotalSize(), before + 4096);
-    EXPECT_TRUE(Logged(
-        "受信データを保存するリングバッファのリサイズに失敗しました(データサイズ 1048577 byte)"));
+    EXPECT_TRUE(Logged("リングバッファのリサイズに失敗しました(データサイズ 1048577 byte)"));
     EXPECT_TRUE(
         Logged("このネットワークハンドルにはエラーが発生しています in GetNetWorkDataLength"));
-    Bytes b(1);
-    EXPECT_EQ(NetWorkRecv(h, b.data(), 1), -1);
-    // The next pump closes it; its loss is still reported once.
-    ProcessMessage();
+    ProcessMessage();  // closes it; its loss is still reported, once
     EXPECT_TRUE(raw::AtEnd(peer));
     EXPECT_EQ(TakeLostNetWork(), h);
     EXPECT_EQ(TakeLostNetWork(), -1);
 
     auto [whole, sender] = AcceptRawPeer();
-    ASSERT_NE(whole, -1);
-    const Bytes mib = Pattern(1 << 20, 7);
-    ASSERT_TRUE(SendPumping(sender, raw::Frame(mib)));
+    const Bytes mib = Pattern(1 << 20, 7), wire = raw::Frame(mib);
+    size_t sent = 0;  // more than the kernel holds: the library reads meanwhile
+    ASSERT_TRUE(PumpUntil([&, fd = sender] {
+        sent +=
+            size_t(std::max<ssize_t>(0, send(fd, &wire[sent], wire.size() - sent, MSG_DONTWAIT)));
+        return sent == wire.size();
+    }));
     ASSERT_TRUE(WaitForData(whole, 1 << 20));
     EXPECT_EQ(Receive(whole, 1 << 20), mib) << "exactly 1 MiB is a frame like any other";
 }
@@ -69,74 +61,58 @@ TEST_F(NetTest, APeerThatStopsReadingIsCutAndReportedLostWithoutBlockingTheSende
 
 TEST_F(NetTest, WritingToAPeerThatResetNeverRaisesSigpipe) {
     auto [h, peer] = ConnectToRawPeer();
-    ASSERT_NE(h, -1);
-    const size_t before = TrackedTotalSize();
-    const Bytes chunk = Pattern(64 << 10, 9);
-    for (int i = 0; i < 200 && TrackedTotalSize() < before + (512 << 10); ++i)
-        ASSERT_EQ(NetWorkSend(h, chunk.data(), 64 << 10), 0);
-    ASSERT_GE(TrackedTotalSize(), before + (512 << 10)) << "no data waits in the send ring";
+    ASSERT_GE(FillSendRing(h).size(), 512u << 10);
     linger reset = {1, 0};
     setsockopt(peer, SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
     Drop(peer);
-    // The close still tries to flush what waits, now into a reset connection; a
-    // SIGPIPE would end this test process.
+    // The close still flushes what waits, into a reset connection: a SIGPIPE would
+    // end this test process.
     EXPECT_EQ(CloseNetWorkHandle(h), 0);
 }
 
-// Sends one 440-byte message per ~16 ms (the game's rate) on `sending` until both
-// handles are reported lost or `guardSeconds` pass. The seconds it took.
-double PumpAtGameRateUntilLost(std::set<int> handles, int sending, double guardSeconds) {
+// Sends a 440-byte message every 16 ms (the game's rate) on `sending` and pumps until
+// all `handles` were reported lost: the real seconds it took (only ever compared with
+// generous upper bounds), or 99 after 15 s.
+double SecondsUntilLost(std::set<int> handles, int sending) {
     const Bytes message = Pattern(440, 10);
-    const Clock::time_point start = Clock::now();
-    Clock::time_point lastSend;
-    while (!handles.empty() && SecondsSince(start) < guardSeconds) {
-        if (Clock::now() - lastSend > std::chrono::milliseconds(16)) {
-            NetWorkSend(sending, message.data(), 440);
-            lastSend = Clock::now();
-        }
+    const auto start = std::chrono::steady_clock::now();
+    double seconds = 0;
+    for (int step = 0; !handles.empty() && seconds < 15; ++step) {
+        if (step % 16 == 0) NetWorkSend(sending, message.data(), 440);
         ProcessMessage();
         handles.erase(TakeLostNetWork());
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     }
-    return handles.empty() ? SecondsSince(start) : 1e9;
-}
-
-// Like a peer process stopped with SIGSTOP: its kernel still acknowledges, but its
-// window is shut and stays shut.
-TEST_F(NetTest, APeerWhoseWindowStaysShutIsReportedLostWithinFiveSeconds) {
-    auto [h, peer] = AcceptRawPeer(2048);
-    ASSERT_NE(h, -1);
-    double seconds = PumpAtGameRateUntilLost({h}, h, 15);
-    EXPECT_LT(seconds, 5 + 2) << "(2 s of slack for a loaded machine)";
-    std::printf("stalled peer reported lost after %.2f s\n", seconds);
+    std::printf("reported lost after %.2f s\n", seconds);
+    return handles.empty() ? seconds : 99;
 }
 
 bool SetLoopbackUp(bool up) {
     int fd = socket(AF_INET, SOCK_DGRAM, 0);
     ifreq request{};
-    std::strncpy(request.ifr_name, "lo", IFNAMSIZ - 1);
+    memcpy(request.ifr_name, "lo", 3);
     bool ok = ioctl(fd, SIOCGIFFLAGS, &request) == 0;
-    request.ifr_flags =
-        static_cast<short>(up ? request.ifr_flags | IFF_UP : request.ifr_flags & ~IFF_UP);
+    request.ifr_flags = short(up ? request.ifr_flags | IFF_UP : request.ifr_flags & ~IFF_UP);
     ok = ok && ioctl(fd, SIOCSIFFLAGS, &request) == 0;
     close(fd);
     return ok;
 }
 
 // In a network namespace of its own the test can pull the loopback "cable": packets
-// vanish without a FIN or a reset, as when the peer's machine goes off.
+// vanish without a FIN or a reset, as when the peer's machine goes off. Without one,
+// the peer is like a process stopped with SIGSTOP: its kernel still answers, but its
+// window is shut and stays shut.
 TEST_F(NetTest, APeerThatVanishesWithoutAFinIsReportedLostWithinFiveSeconds) {
-    if (unshare(CLONE_NEWNET) != 0 || !SetLoopbackUp(true))
-        GTEST_SKIP() << "no network namespace here (needs CAP_SYS_ADMIN)";
-    auto [idle, idlePeer] = AcceptRawPeer();     // the host's end-of-match wait: silent
-    auto [busy, busyPeer] = ConnectToRawPeer();  // a round in progress: sending
-    ASSERT_NE(idle, -1);
-    ASSERT_NE(busy, -1);
-    ASSERT_TRUE(SetLoopbackUp(false));
-    double seconds = PumpAtGameRateUntilLost({idle, busy}, busy, 15);
-    SetLoopbackUp(true);
+    const bool cable = unshare(CLONE_NEWNET) == 0 && SetLoopbackUp(true);
+    if (!cable) std::printf("no network namespace here: a stopped peer instead\n");
+    auto [idle, idlePeer] = AcceptRawPeer();  // the host's end-of-match wait: silent
+    auto [busy, busyPeer] = AcceptRawPeer(cable ? 0 : 2048);  // a round going on: sending
+    ASSERT_TRUE(idle != -1 && busy != -1 && (!cable || SetLoopbackUp(false)));
+    double seconds =
+        SecondsUntilLost(cable ? std::set<int>{idle, busy} : std::set<int>{busy}, busy);
+    if (cable) SetLoopbackUp(true);
     EXPECT_LT(seconds, 5 + 2) << "(2 s of slack for a loaded machine)";
-    std::printf("vanished peers reported lost after %.2f s\n", seconds);
 }
 
 TEST_F(NetTest, WithAll4096SlotsTakenAnIncomingConnectionWaitsUnacceptedUntilOneFrees) {
@@ -161,7 +137,6 @@ TEST_F(NetTest, WithAll4096SlotsTakenAnIncomingConnectionWaitsUnacceptedUntilOne
     // sits in slot 4095; the refused connection is nowhere.
     const int newest = TakeAcceptedNetWork();
     EXPECT_EQ(newest & 0xFFFF, 4095);
-    ASSERT_EQ(CloseNetWorkHandle(newest - 4095 + 17), -1) << "a made-up handle";
     ASSERT_EQ(CloseNetWorkHandle(newest), 0);
     int late = -1;
     EXPECT_TRUE(PumpUntil([&] { return (late = TakeAcceptedNetWork()) != -1; }));

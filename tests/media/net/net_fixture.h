@@ -12,97 +12,77 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstring>
 #include <thread>
 #include <vector>
 
+#include "media/core/tracked_alloc.h"
 #include "tests/support/layer_fixture.h"
 
 using Bytes = std::vector<uint8_t>;
 
 constexpr uint32_t kLoopback = 0x0100007F;  // 127.0.0.1, first octet in the lowest byte
 
+// The raw peer: plain blocking POSIX sockets on 127.0.0.1.
 namespace raw {
 
-inline sockaddr_in Loopback(int port) {
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_port = htons(static_cast<uint16_t>(port));
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    return a;
+inline sockaddr* Sa(sockaddr_in* a) {
+    return reinterpret_cast<sockaddr*>(a);
 }
-
+// A listener (bound to 127.0.0.1) or a connected socket (a receive buffer > 0 keeps
+// the peer's window small); -1 on failure.
+inline int Socket(int port, bool listening, int backlogOrBuffer) {
+    int fd = socket(AF_INET, SOCK_STREAM, 0), one = 1;
+    sockaddr_in a{AF_INET, htons(uint16_t(port)), {htonl(INADDR_LOOPBACK)}, {}};
+    if (listening) setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+    if (!listening && backlogOrBuffer > 0)
+        setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &backlogOrBuffer, sizeof backlogOrBuffer);
+    bool ok = listening ? bind(fd, Sa(&a), sizeof a) == 0 && listen(fd, backlogOrBuffer) == 0
+                        : connect(fd, Sa(&a), sizeof a) == 0;
+    if (!ok) close(fd);
+    return ok ? fd : -1;
+}
 inline int Listen(int port, int backlog = 16) {
-    int fd = socket(AF_INET, SOCK_STREAM, 0);
-    int one = 1;
-    setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-    sockaddr_in a = Loopback(port);
-    if (bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || listen(fd, backlog) != 0) {
-        close(fd);
-        return -1;
-    }
-    return fd;
+    return Socket(port, true, backlog);
 }
-
-// A port the kernel just handed out and nobody listens on.
-inline int FreePort() {
-    int fd = Listen(0);
+inline int Connect(int port, int receiveBuffer = 0) {  // blocking
+    return Socket(port, false, receiveBuffer);
+}
+inline int PortOf(int fd) {
     sockaddr_in a{};
     socklen_t n = sizeof a;
-    getsockname(fd, reinterpret_cast<sockaddr*>(&a), &n);
-    close(fd);
+    getsockname(fd, Sa(&a), &n);
     return ntohs(a.sin_port);
 }
-
-// Blocking connect; `receiveBuffer` > 0 shrinks the peer's window first.
-inline int Connect(int port, int receiveBuffer = 0) {
-    int fd = socket(AF_INET, SOCK_STREAM, 0);
-    if (receiveBuffer > 0)
-        setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
-    sockaddr_in a = Loopback(port);
-    if (connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
-        close(fd);
-        return -1;
-    }
-    return fd;
+inline int FreePort() {  // one the kernel just handed out, that nobody listens on
+    int fd = Listen(0), port = PortOf(fd);
+    close(fd);
+    return port;
 }
-
 inline bool Ready(int fd, int timeoutMs) {
     pollfd p = {fd, POLLIN, 0};
     return poll(&p, 1, timeoutMs) > 0;
 }
-
 inline int Accept(int listener) {
     return Ready(listener, 5000) ? accept(listener, nullptr, nullptr) : -1;
 }
-
 inline bool Send(int fd, const Bytes& b) {
-    return send(fd, b.data(), b.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(b.size());
+    return send(fd, b.data(), b.size(), MSG_NOSIGNAL) == ssize_t(b.size());
 }
-
 // Exactly n bytes, or what came before the end of the stream or 5 s of silence.
 inline Bytes Recv(int fd, size_t n) {
     Bytes out(n);
     size_t have = 0;
-    while (have < n && Ready(fd, 5000)) {
-        ssize_t got = recv(fd, out.data() + have, n - have, 0);
-        if (got <= 0) break;
-        have += static_cast<size_t>(got);
-    }
+    for (ssize_t got = 1; have < n && got > 0 && Ready(fd, 5000); have += size_t(got > 0 ? got : 0))
+        got = recv(fd, out.data() + have, n - have, 0);
     out.resize(have);
     return out;
 }
-
-// The peer saw the end of the stream (after reading whatever was still queued).
-inline bool AtEnd(int fd) {
+inline bool AtEnd(int fd) {  // the end of the stream came (after what was queued)
     char sink[4096];
-    while (Ready(fd, 5000)) {
-        ssize_t got = recv(fd, sink, sizeof sink, 0);
-        if (got <= 0) return true;
-    }
+    while (Ready(fd, 5000))
+        if (recv(fd, sink, sizeof sink, 0) <= 0) return true;
     return false;
 }
-
 inline Bytes Frame(const Bytes& payload) {
     Bytes out(4 + payload.size());
     for (int i = 0; i < 4; ++i) out[size_t(i)] = uint8_t(payload.size() >> (8 * i));
@@ -110,12 +90,21 @@ inline Bytes Frame(const Bytes& payload) {
     return out;
 }
 
+inline Bytes Unframe(const Bytes& wire) {  // the frames' payloads, joined
+    Bytes out;
+    for (size_t at = 0; at + 4 <= wire.size();) {
+        size_t n = wire[at] | wire[at + 1] << 8 | wire[at + 2] << 16 | size_t(wire[at + 3]) << 24;
+        size_t end = std::min(wire.size(), at + 4 + n);
+        out.insert(out.end(), wire.begin() + long(at + 4), wire.begin() + long(end));
+        at = end;
+    }
+    return out;
+}
 }  // namespace raw
 
-// Bytes 0, 1, 2, ... of a given length, offset by `seed`.
 inline Bytes Pattern(size_t n, int seed = 0) {
     Bytes b(n);
-    for (size_t i = 0; i < n; ++i) b[i] = static_cast<uint8_t>(i * 7 + seed);
+    for (size_t i = 0; i < n; ++i) b[i] = uint8_t(i * 7 + size_t(seed));
     return b;
 }
 
@@ -129,8 +118,7 @@ protected:
         LayerTest::TearDown();
         for (int fd : fds_) close(fd);
     }
-    // Keeps a raw socket open until the end of the test (or until it is dropped).
-    int Keep(int fd) {
+    int Keep(int fd) {  // closed at the end of the test
         if (fd >= 0) fds_.push_back(fd);
         return fd;
     }
@@ -138,51 +126,47 @@ protected:
         close(fd);
         fds_.erase(std::remove(fds_.begin(), fds_.end(), fd), fds_.end());
     }
-
-    // Pumps as the game's frame loop does until `done` holds; gives up after
-    // `guardMs` of real time (a guard against hanging, not a measurement).
+    // Pumps as a frame loop does until `done` holds; false after `guardMs` of real
+    // time (a guard against hanging, not a measurement).
     template <class F>
     static bool PumpUntil(F done, int guardMs = 5000) {
         auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(guardMs);
-        while (!done()) {
+        for (; !done(); std::this_thread::sleep_for(std::chrono::microseconds(200))) {
             if (std::chrono::steady_clock::now() > end) return false;
             ProcessMessage();
-            std::this_thread::sleep_for(std::chrono::microseconds(200));
         }
         return true;
     }
-
-    // The library connected to a raw peer: {handle, peer socket}.
+    // {handle, raw peer socket}: the library connected to a raw listener, or a raw
+    // peer connected to the library's listener.
     std::pair<int, int> ConnectToRawPeer() {
-        int port = raw::FreePort();
-        int listener = raw::Listen(port);
-        int handle = OpenNetWorkConnection(kLoopback, port);
-        int peer = Keep(raw::Accept(listener));
+        int port = raw::FreePort(), listener = raw::Listen(port);
+        int handle = OpenNetWorkConnection(kLoopback, port), peer = Keep(raw::Accept(listener));
         close(listener);
         return {handle, peer};
     }
-    // A raw peer connected to the library's listener: {handle, peer socket}.
     std::pair<int, int> AcceptRawPeer(int receiveBuffer = 0) {
-        int port = raw::FreePort();
+        int port = raw::FreePort(), handle = -1;
         if (BeginNetWorkListen(port) != 0) return {-1, -1};
         int peer = Keep(raw::Connect(port, receiveBuffer));
-        int handle = -1;
         PumpUntil([&] { return (handle = TakeAcceptedNetWork()) != -1; });
         EndNetWorkListen();
         return {handle, peer};
     }
-    // Pumps until the library holds `n` received bytes on `handle`.
     static bool WaitForData(int handle, int n) {
         return PumpUntil([&] { return GetNetWorkDataLength(handle) >= n; });
     }
-    // Sends from a raw peer while the library pumps, for more than the kernel buffers.
-    static bool SendPumping(int fd, const Bytes& b) {
-        size_t sent = 0;
-        return PumpUntil([&] {
-            ssize_t n = send(fd, b.data() + sent, b.size() - sent, MSG_DONTWAIT | MSG_NOSIGNAL);
-            if (n > 0) sent += static_cast<size_t>(n);
-            return sent == b.size();
-        });
+    // Sends until at least 512 KiB wait in the library's send ring (a peer that does
+    // not read lets the kernel take only so much); what was sent.
+    static Bytes FillSendRing(int handle) {
+        const size_t before = TrackedTotalSize();
+        Bytes sent;
+        while (TrackedTotalSize() < before + (512 << 10) && sent.size() < (32u << 20)) {
+            const Bytes chunk = Pattern(64 << 10, int(sent.size() >> 16));
+            if (NetWorkSend(handle, chunk.data(), 64 << 10) != 0) break;
+            sent.insert(sent.end(), chunk.begin(), chunk.end());
+        }
+        return sent;
     }
     static Bytes Receive(int handle, int n) {
         Bytes b(static_cast<size_t>(n));
