@@ -92,7 +92,7 @@ struct NetState {
     NetRecord* listener;
     NetRecord* newest;  // the list of connection records, newest first
     int dispatching;    // a pump is handling events: nested pumps return at once
-    int acceptBlocked;  // a waiting connection found no free slot; retried when one frees
+    int acceptBlocked;  // a waiting connection could not be taken; retried when one closes
     int lostCount;      // handles of error-closed connections not reported yet
     int lost[kConnectionSlots];
 };
@@ -328,6 +328,9 @@ void AcceptNetWork() {
             if (socket == kPlatNetAgain) return;
             LogString(step == PLAT_NET_STEP_OPTIONS ? "WSAAsyncSelectのエラー in AcceptNetWork\n"
                                                     : "acceptに失敗しました\n");
+            // Out of descriptors, say: tried again once a connection is closed, not on
+            // every pump.
+            NET.acceptBlocked = 1;
             return;
         }
         rec->socket = socket;

@@ -208,6 +208,40 @@ int PlatNetConnectState(int socket) {
     return 1;
 }
 
+namespace {
+
+// One listening socket of `family` (6: dual-stack) on every local address, or -1
+// with *failedStep and errno set.
+int ListenOn(int family, int port, int backlog, int* failedStep) {
+    PlatNetAddress any;
+    memset(&any, 0, sizeof any);
+    any.family = family;
+    any.port = port;
+    int fd = socket(family == 6 ? AF_INET6 : AF_INET, SOCK_STREAM, 0);
+    if (fd < 0) {
+        *failedStep = PLAT_NET_STEP_SOCKET;
+        return -1;
+    }
+    if (family == 6) SetInt(fd, IPPROTO_IPV6, IPV6_V6ONLY, 0);
+    SetInt(fd, SOL_SOCKET, SO_REUSEADDR, 1);  // never two listeners: only TIME_WAIT left behind
+    sockaddr_storage sa;
+    socklen_t length = ToSockaddr(any, &sa);
+    if (!MakeNonBlocking(fd))
+        *failedStep = PLAT_NET_STEP_OPTIONS;
+    else if (bind(fd, reinterpret_cast<sockaddr*>(&sa), length) != 0)
+        *failedStep = PLAT_NET_STEP_BIND;
+    else if (listen(fd, backlog) != 0)
+        *failedStep = PLAT_NET_STEP_LISTEN;
+    else
+        return fd;
+    int error = errno;
+    close(fd);
+    errno = error;
+    return -1;
+}
+
+}  // namespace
+
 int PlatNetListen(int port, int backlog, int* failedStep) {
     int unused = 0;
     if (!failedStep) failedStep = &unused;
@@ -216,40 +250,10 @@ int PlatNetListen(int port, int backlog, int* failedStep) {
         return -1;
     }
     // One dual-stack socket takes IPv4 and IPv6 peers; a host without IPv6 gets an
-    // IPv4 socket.
-    PlatNetAddress any;
-    memset(&any, 0, sizeof any);
-    any.family = 6;
-    any.port = port;
-    int fd = socket(AF_INET6, SOCK_STREAM, 0);
-    if (fd >= 0) {
-        SetInt(fd, IPPROTO_IPV6, IPV6_V6ONLY, 0);
-    } else {
-        any.family = 4;
-        fd = socket(AF_INET, SOCK_STREAM, 0);
-    }
-    if (fd < 0) {
-        *failedStep = PLAT_NET_STEP_SOCKET;
-        return -1;
-    }
-    if (!MakeNonBlocking(fd)) {
-        close(fd);
-        *failedStep = PLAT_NET_STEP_OPTIONS;
-        return -1;
-    }
-    SetInt(fd, SOL_SOCKET, SO_REUSEADDR, 1);  // never two listeners: only TIME_WAIT left behind
-    sockaddr_storage sa;
-    socklen_t length = ToSockaddr(any, &sa);
-    if (bind(fd, reinterpret_cast<sockaddr*>(&sa), length) != 0) {
-        close(fd);
-        *failedStep = PLAT_NET_STEP_BIND;
-        return -1;
-    }
-    if (listen(fd, backlog) != 0) {
-        close(fd);
-        *failedStep = PLAT_NET_STEP_LISTEN;
-        return -1;
-    }
+    // IPv4 socket. A port in use is not retried: it is in use for both.
+    int fd = ListenOn(6, port, backlog, failedStep);
+    if (fd < 0 && errno != EADDRINUSE && errno != EACCES)
+        fd = ListenOn(4, port, backlog, failedStep);
     return fd;
 }
 
