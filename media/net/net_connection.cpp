@@ -97,12 +97,9 @@ struct NetState {
     int lost[kConnectionSlots];
 };
 
+// Zero until the network starts; Start sets it up, NetShutDown empties it.
 HandleSlot g_slots[kConnectionSlots + 1];
-NetState NET = {
-    0,       {kHandleNetwork, kConnectionSlots + 1, HANDLE_SEARCH_LOWEST_FREE, g_slots, 0, 0, 0},
-    nullptr, nullptr,
-    0,       0,
-    0,       {}};
+NetState NET;
 
 // What one pump polls: the entries and the record behind each.
 PlatNetPollEntry g_pollEntries[kPlatNetPollMax];
@@ -422,6 +419,8 @@ int Start() {
     if (NET.started) return 0;
     if (!FrameInitialised() || FrameEnding()) return -1;
     LogString("ネットワーク関連を初期化します\n");
+    NET.table = HandleTable{
+        kHandleNetwork, kConnectionSlots + 1, HANDLE_SEARCH_LOWEST_FREE, g_slots, 0, 0, 0};
     HandleTableReset(&NET.table);
     NET.listener = nullptr;
     NET.newest = nullptr;

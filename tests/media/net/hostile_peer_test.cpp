@@ -18,7 +18,7 @@ TEST_F(NetTest, ALengthPrefixAbove1MiBPutsTheConnectionInErrorWithoutAllocating)
     ASSERT_NE(h, -1);
     const size_t before = TrackedTotalSize();
     ASSERT_TRUE(raw::Send(peer, {0x01, 0x00, 0x10, 0x00, 0xAA, 0xBB}));  // 1 MiB + 1
-    ASSERT_TRUE(PumpUntil([&] { return GetNetWorkDataLength(h) == -1; }));
+    ASSERT_TRUE(PumpUntil([h = h] { return GetNetWorkDataLength(h) == -1; }));
     EXPECT_LT(TrackedTotalSize(), before + 4096);
     EXPECT_TRUE(Logged("リングバッファのリサイズに失敗しました(データサイズ 1048577 byte)"));
     EXPECT_TRUE(
