@@ -14,8 +14,10 @@
 // written (SendSocket), a readable listener accepts, and the end of a stream (or a
 // failed socket) is the close event. Pumps run in every ProcessMessage (the service
 // hook, which also closes reported losses), in PumpNetWorkMessages and inside every
-// network call. RecvSocket and SendSocket pump too, so each carries a busy flag: a
-// nested call for the same record does nothing.
+// network call, once per call (and per step of a wait): RecvSocket and SendSocket
+// pump too unless their call has, so each carries a busy flag: a nested call for the
+// same record does nothing. A socket is read only when the last poll found it
+// readable, so a call costs one poll and the reads that bring data.
 //
 // Waits: the connect (2000 ms) and the flushes of a close (1000 ms each way) are
 // measured on the library's millisecond tick, and between checks they wait for the
@@ -72,6 +74,7 @@ struct NetRecord {
     int slot;
     int socket;      // -1 when there is none
     int ended;       // the end of the stream or a failure was seen: no more events
+    int readable;    // the last poll found something to read
     int sendFailed;  // a send failed: the close does not wait to flush
     int recvBusy;
     int sendBusy;
@@ -92,6 +95,7 @@ struct NetState {
     NetRecord* listener;
     NetRecord* newest;  // the list of connection records, newest first
     int dispatching;    // a pump is handling events: nested pumps return at once
+    int pumped;         // this call (or wait step) has pumped: its later steps do not poll again
     int acceptBlocked;  // a waiting connection could not be taken; retried when one closes
     int lostCount;      // handles of error-closed connections not reported yet
     int lost[kConnectionSlots];
@@ -116,6 +120,7 @@ void WaitOnSocket(int socket, int want) {
     PlatNetPollEntry entry = {socket, want, 0};
     PlatNetPoll(&entry, 1, 1);
     PlatSleepMillis(1);
+    NET.pumped = 0;
 }
 
 int LowestFreeSlot() {
@@ -204,9 +209,12 @@ int RecvSocketBody(NetRecord* rec) {
         LogString("有効なネットワークハンドルではありません in RecvSocket\n");
         return -1;
     }
-    while (rec->socket >= 0 && !rec->ended) {
+    while (rec->readable && rec->socket >= 0 && !rec->ended) {
         long n = PlatNetRecv(rec->socket, g_receiveChunk, sizeof g_receiveChunk);
-        if (n == kPlatNetAgain) break;
+        if (n == kPlatNetAgain) {
+            rec->readable = 0;
+            break;
+        }
         if (n <= 0) {
             CloseEvent(rec);
             break;
@@ -342,8 +350,9 @@ void AcceptNetWork() {
 
 // Handles the socket events that are waiting, without waiting for any.
 void Dispatch() {
-    if (!NET.started || NET.dispatching) return;
+    if (!NET.started || NET.dispatching || NET.pumped) return;
     NET.dispatching = 1;
+    NET.pumped = 1;
     int count = 0;
     if (NET.listener && !NET.acceptBlocked) {
         g_pollEntries[count] = {NET.listener->socket, PLAT_NET_READABLE, 0};
@@ -359,8 +368,10 @@ void Dispatch() {
     if (count > 0 && PlatNetPoll(g_pollEntries, count, 0) > 0) {
         for (int i = 0; i < count; ++i) {
             const int got = g_pollEntries[i].got;
-            if (!got) continue;
             NetRecord* rec = g_pollRecords[i];
+            if (rec != NET.listener)
+                rec->readable = (got & (PLAT_NET_READABLE | PLAT_NET_HANGUP)) != 0;
+            if (!got) continue;
             if (rec->socket != g_pollEntries[i].socket) {
                 LogString("通信エラー No.1\n");
                 continue;
@@ -385,6 +396,7 @@ void CloseRecord(NetRecord* rec) {
            ElapsedMs(start) < kCloseFlushMs) {
         if (RecvSocket(rec) != 0 || !NetFramePartial(&rec->reader) || rec->ended) break;
         WaitOnSocket(rec->socket, PLAT_NET_READABLE);
+        rec->readable = 1;
     }
     start = PlatTickMillis();
     while (rec->socket >= 0 && !rec->error && !rec->sendFailed && rec->sendRing.count > 0 &&
@@ -652,11 +664,21 @@ int Close(int handle) {
     return 0;
 }
 
+// Every public call: the API lock, then one fresh pump inside the call.
+class NetCall {
+public:
+    NetCall() { NET.pumped = 0; }
+
+private:
+    ApiScope lock_;
+};
+
 }  // namespace
 
 // ---- net_service.h ----
 
 void NetPump() {
+    NET.pumped = 0;
     Pump(1);
 }
 
@@ -674,7 +696,7 @@ void NetShutDown() {
 // ---- public calls ----
 
 int OpenNetWorkConnection(uint32_t address, int port) {
-    ApiScope lock;
+    NetCall call;
     if (Start() != 0) return -1;
     PlatNetAddress to;
     memset(&to, 0, sizeof to);
@@ -688,7 +710,7 @@ int OpenNetWorkConnection(uint32_t address, int port) {
 }
 
 int OpenNetWorkConnectionByName(const char* name, int port) {
-    ApiScope lock;
+    NetCall call;
     if (!name || Start() != 0) return -1;
     PlatNetAddress to;
     if (PlatNetResolve(name, PortOrDefault(port), &to) != 0) {
@@ -699,60 +721,60 @@ int OpenNetWorkConnectionByName(const char* name, int port) {
 }
 
 int BeginNetWorkListen(int port) {
-    ApiScope lock;
+    NetCall call;
     return BeginListen(port);
 }
 
 int EndNetWorkListen(void) {
-    ApiScope lock;
+    NetCall call;
     if (Start() != 0 || !NET.listener) return -1;
     EndListen();
     return 0;
 }
 
 int TakeAcceptedNetWork(void) {
-    ApiScope lock;
+    NetCall call;
     return TakeAccepted();
 }
 
 int TakeLostNetWork(void) {
-    ApiScope lock;
+    NetCall call;
     return TakeLost();
 }
 
 int GetNetWorkDataLength(int handle) {
-    ApiScope lock;
+    NetCall call;
     return DataLength(handle);
 }
 
 int NetWorkRecv(int handle, void* buffer, int length) {
-    ApiScope lock;
+    NetCall call;
     return Receive(handle, buffer, length, true);
 }
 
 int NetWorkRecvToPeek(int handle, void* buffer, int length) {
-    ApiScope lock;
+    NetCall call;
     return Receive(handle, buffer, length, false);
 }
 
 int NetWorkSend(int handle, const void* buffer, int length) {
-    ApiScope lock;
+    NetCall call;
     return Send(handle, buffer, length);
 }
 
 int CloseNetWorkHandle(int handle) {
-    ApiScope lock;
+    NetCall call;
     return Close(handle);
 }
 
 int PumpNetWorkMessages(int autoClose) {
-    ApiScope lock;
+    NetCall call;
     if (!NET.started) return -1;
     Pump(autoClose == 1 ? 1 : 0);
     return 0;
 }
 
 int GetNetWorkAcceptState(int handle) {
-    ApiScope lock;
+    NetCall call;
     return AcceptState(handle);
 }
