@@ -396,7 +396,6 @@ void CloseRecord(NetRecord* rec) {
            ElapsedMs(start) < kCloseFlushMs) {
         if (RecvSocket(rec) != 0 || !NetFramePartial(&rec->reader) || rec->ended) break;
         WaitOnSocket(rec->socket, PLAT_NET_READABLE);
-        rec->readable = 1;
     }
     start = PlatTickMillis();
     while (rec->socket >= 0 && !rec->error && !rec->sendFailed && rec->sendRing.count > 0 &&

@@ -126,14 +126,15 @@ protected:
         close(fd);
         fds_.erase(std::remove(fds_.begin(), fds_.end(), fd), fds_.end());
     }
-    // Pumps as a frame loop does until `done` holds; false after `guardMs` of real
-    // time (a guard against hanging, not a measurement).
+    // Pumps as a frame loop does (unless the calls in `done` are to pump by
+    // themselves) until `done` holds; false after `guardMs` of real time (a guard
+    // against hanging, not a measurement).
     template <class F>
-    static bool PumpUntil(F done, int guardMs = 5000) {
+    static bool PumpUntil(F done, int guardMs = 5000, bool processMessage = true) {
         auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(guardMs);
         for (; !done(); std::this_thread::sleep_for(std::chrono::microseconds(200))) {
             if (std::chrono::steady_clock::now() > end) return false;
-            ProcessMessage();
+            if (processMessage) ProcessMessage();
         }
         return true;
     }
@@ -149,12 +150,12 @@ protected:
         int port = raw::FreePort(), handle = -1;
         if (BeginNetWorkListen(port) != 0) return {-1, -1};
         int peer = Keep(raw::Connect(port, receiveBuffer));
-        PumpUntil([&] { return (handle = TakeAcceptedNetWork()) != -1; });
+        PumpUntil([&] { return (handle = TakeAcceptedNetWork()) != -1; }, 5000, false);
         EndNetWorkListen();
         return {handle, peer};
     }
-    static bool WaitForData(int handle, int n) {
-        return PumpUntil([&] { return GetNetWorkDataLength(handle) >= n; });
+    static bool WaitForData(int handle, int n) {  // the network call itself pumps
+        return PumpUntil([&] { return GetNetWorkDataLength(handle) >= n; }, 5000, false);
     }
     // Sends until at least 512 KiB wait in the library's send ring (a peer that does
     // not read lets the kernel take only so much); what was sent.
