@@ -11,6 +11,7 @@
 #include "media/graphics/screen.h"
 #include "media/input/input_service.h"
 #include "media/sound/sound_internal.h"
+#include "media/net/net_service.h"
 #include "media/time/time_internal.h"
 
 namespace {
@@ -32,6 +33,8 @@ const ServiceRow kRows[] = {
      SoundResetDefaults},
     {"screen", SERVICE_STAGE_DEVICES, ScreenStartUp, ScreenShutDown, nullptr, 0, nullptr,
      ScreenWindowEvent, ScreenResetDefaults},
+    // The network starts on first use; stopped first of the devices.
+    {"network", SERVICE_STAGE_DEVICES, nullptr, NetShutDown, NetPump, 0, nullptr, nullptr, nullptr},
 };
 constexpr int kRowCount = static_cast<int>(sizeof(kRows) / sizeof(kRows[0]));
 

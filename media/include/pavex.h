@@ -142,6 +142,47 @@ int HaltMusic(void);             // 0, also without music or sound device
 int SetArchiveExtension(const char* extension);  // empty or too long gives "PVA"
 int SetArchiveKey(const char* key);              // NULL: the default key
 
+// ---------------------------------------------------------------------------
+// Network connections (media/net/)
+// ---------------------------------------------------------------------------
+//
+// TCP connections as handles. One side listens and takes accepted connections, the
+// other connects; both send and receive bytes. Between two programs on this library
+// the stream travels in length-prefixed frames; the program sees one byte stream.
+// Socket events are handled inside every network call, PumpNetWorkMessages and
+// ProcessMessage; only the connect (up to 2 s) and the close (up to 1 s each way to
+// flush) wait. Port -1 is 10001. The network part starts with the first connect,
+// listen or end of listen; other calls return -1 until then.
+
+// address: IPv4, first octet in the lowest byte (127.0.0.1 is 0x0100007F). An
+// established connection to the same address and port is returned again.
+// A handle, or -1 (logged) after 2 s without a connection.
+int OpenNetWorkConnection(uint32_t address, int port);
+// The same with a numeric IPv4 or IPv6 address or a host name (a name is looked up
+// by the system's resolver first, which may take its own time).
+int OpenNetWorkConnectionByName(const char* address, int port);
+int BeginNetWorkListen(int port);  // 0, or -1 (also while already listening)
+int EndNetWorkListen(void);        // 0, or -1 when not listening; accepted ones stay open
+// Each accepted connection once, newest first, while it is connected; else -1.
+int TakeAcceptedNetWork(void);
+// Each connection whose peer closed (or that was cut or failed) once; else -1. The
+// next ProcessMessage closes a reported connection.
+int TakeLostNetWork(void);
+int GetNetWorkDataLength(int handle);  // bytes waiting to be received, or -1
+// All or nothing: 0 when `length` bytes were copied out (and removed), -1 when fewer
+// are waiting (nothing taken).
+int NetWorkRecv(int handle, void* buffer, int length);
+int NetWorkRecvToPeek(int handle, void* buffer, int length);  // as NetWorkRecv, kept
+// 0 when queued (and as much as the socket takes sent); -1 on a bad or unconnected
+// handle, or when the peer has stopped taking data (the connection is then cut and
+// reported lost).
+int NetWorkSend(int handle, const void* buffer, int length);
+int CloseNetWorkHandle(int handle);
+// Handles the waiting socket events; with 1 first closes the reported losses. 0.
+int PumpNetWorkMessages(int autoClose);
+// 1 while connected; 0 when not (the loss then counts as reported); -1 bad handle.
+int GetNetWorkAcceptState(int handle);
+
 #ifdef __cplusplus
 }
 #endif
