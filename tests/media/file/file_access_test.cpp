@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <stdint.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -378,6 +379,19 @@ TEST_F(FileLayerTest, TheArchiveUsedLastServesOnlyPathsInsideItsFolder) {
     EXPECT_EQ(Read("datax/a.txt"), "next door");
     EXPECT_EQ(Read("data/sub/b.txt"), "b");
     EXPECT_EQ(FileArchiveCount(), 1);
+}
+
+// Opening a FIFO waits for a writer unless the open is told not to; a test that hangs
+// is ended by the alarm instead.
+TEST_F(FileLayerTest, FilesThatAreNotRegularAreRefusedWithoutWaiting) {
+    WriteText("data/a.txt", "plain");
+    ASSERT_EQ(mkfifo("fifo.txt", 0600), 0);
+    ASSERT_EQ(mkfifo("data.dat", 0600), 0);
+    FileSetArchiveExtension("dat");
+    alarm(20);
+    EXPECT_EQ(FileOpen("fifo.txt"), 0u);
+    EXPECT_EQ(Read("data/a.txt"), "plain");  // the FIFO data.dat is no archive
+    alarm(0);
 }
 
 // ---- damaged archives ----
