@@ -3,10 +3,13 @@
 // and archives damaged on purpose.
 #include <gtest/gtest.h>
 
+#include <limits.h>
 #include <stdint.h>
+#include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -379,6 +382,52 @@ TEST_F(FileLayerTest, TheArchiveUsedLastServesOnlyPathsInsideItsFolder) {
     EXPECT_EQ(Read("datax/a.txt"), "next door");
     EXPECT_EQ(Read("data/sub/b.txt"), "b");
     EXPECT_EQ(FileArchiveCount(), 1);
+}
+
+// A compressed entry is unpacked when it opens: the caller's limit, and the layer's
+// cap for a hostile size, apply before anything of that size is allocated.
+TEST_F(FileLayerTest, LimitsApplyBeforeAnEntryIsUnpacked) {
+    const size_t zeros = size_t{8} << 20, noise = 160 << 10;
+    WriteFile("pack/zeros.bin", std::vector<uint8_t>(zeros));
+    WriteFile("pack/noise.bin", Noise(noise, 5));
+    ASSERT_TRUE(Pack("pack", "orig.PVA"));
+    // noise.bin (stored, the first entry) claims 300 MB unpacked from its 160 KB.
+    ClearArchive clear;
+    ASSERT_TRUE(clear.Load("orig.PVA", nullptr));
+    const size_t entry = clear.FileTable(), stream = kPvaHeaderSize + clear.Get32(entry + 8);
+    for (size_t at : {entry + 12, stream}) clear.Put32(at, 300u << 20);
+    for (size_t at : {entry + 16, stream + 4}) clear.Put32(at, static_cast<uint32_t>(noise));
+    clear.Save("data.PVA");
+
+    LogStart(dir_.path().c_str());
+    TrackedSetTrace(INT_MAX, 0, 1, 0);  // the totals after every allocation
+    size_t size = 0;
+    EXPECT_EQ(FileReadAll("data/zeros.bin", zeros - 1, &size), nullptr);
+    EXPECT_EQ(FileOpen("data/noise.bin"), 0u);
+    TrackedSetTrace(0, 0, 0, 0);
+    const auto log = ReadFile("Log.txt");
+    const std::string text(log.begin(), log.end());
+    unsigned long peak = 0;
+    for (size_t at = text.find("Total size:"); at != std::string::npos;
+         at = text.find("Total size:", at + 1))
+        peak = std::max(peak, strtoul(text.c_str() + at + 11, nullptr, 10));
+    EXPECT_LT(peak, 1ul << 20);
+    EXPECT_EQ(Read("data/zeros.bin"), std::string(zeros, '\0'));
+}
+
+// An archive handed over from memory stands in for its folder like one on disk; one
+// that a file holds open is not replaced.
+TEST_F(FileLayerTest, ArchivesFromMemoryStandInForTheirFolder) {
+    WriteText("pack/sub/y.txt", "y");
+    ASSERT_TRUE(Pack("pack", "orig.PVA"));
+    const std::vector<uint8_t> bytes = ReadFile("orig.PVA");
+    EXPECT_EQ(FileAddMemoryArchive("data", bytes.data(), 10), -1);
+    ASSERT_EQ(FileAddMemoryArchive("data", bytes.data(), bytes.size()), 0);
+    const FileHandle held = FileOpen("data/sub/y.txt");
+    EXPECT_EQ(Read("data/sub/y.txt"), "y");
+    EXPECT_EQ(FileAddMemoryArchive("./data", bytes.data(), bytes.size()), -1);
+    EXPECT_EQ(FileClose(held), 0);
+    EXPECT_EQ(FileAddMemoryArchive("./data", bytes.data(), bytes.size()), 0);
 }
 
 // Opening a FIFO waits for a writer unless the open is told not to; a test that hangs
