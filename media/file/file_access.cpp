@@ -4,7 +4,8 @@
 // archive used last, the chosen function table) and the public SetArchiveExtension /
 // SetArchiveKey. Reads the disk only through media/platform/plat_file.h and the
 // format only through pva_format.h. Must not write files; the library's writers
-// (log, captures) do not come here.
+// (log, captures) do not come here. An archive's bytes come from its file or from a
+// caller's buffer through one read function, so both take the same checks.
 #include <string.h>
 
 #include "media/core/api_lock.h"
@@ -30,6 +31,13 @@ struct OpenFile {
     uint8_t* copy;     // decompressed copy of a compressed entry
 };
 
+// Where an archive's bytes are read from.
+struct ArchiveBytes {
+    int file;               // descriptor of an archive file, or -1
+    const uint8_t* memory;  // without a file: the caller's buffer
+    uint64_t size;
+};
+
 struct Archive {
     int used;
     int references;
@@ -38,14 +46,14 @@ struct Archive {
     uint8_t key[kPvaKeySize];         // the key that opened it
     PvaHeader header;
     uint8_t* block;  // deciphered header block
-    int file;
-    uint64_t fileSize;
+    ArchiveBytes bytes;
 };
 
 struct FileLayer {
     OpenFile* files[kFileMaxOpen];
     int fileCount;
     Archive archives[kFileMaxArchives];
+    int archiveCount;  // archives held; the table scans stop when all were seen
     char extension[kFileExtensionMax + 1];  // empty: "PVA"
     int keySet;
     char key[kFileKeyMax + 1];
@@ -104,13 +112,23 @@ bool IsValidUtf8(const char* text) {
 
 // ---- archive table ---------------------------------------------------------------
 
+// Reads up to `size` bytes at `at`; the bytes read, short only at the end, or -1.
+int64_t ReadBytes(const ArchiveBytes& from, uint64_t at, void* out, uint64_t size) {
+    if (from.file >= 0) return PlatFileReadAt(from.file, at, out, size);
+    if (at >= from.size) return 0;
+    const uint64_t n = size < from.size - at ? size : from.size - at;
+    memcpy(out, from.memory + at, n);
+    return static_cast<int64_t>(n);
+}
+
 void CloseArchive(int index) {
     Archive& a = FILES.archives[index];
     if (!a.used) return;
-    PlatFileClose(a.file);
+    PlatFileClose(a.bytes.file);
     TrackedFree(a.block);
     TrackedFree(a.path);
     a = Archive{};
+    --FILES.archiveCount;
     // The shortcut names the archive by its prefix; it reopens through the table.
 }
 
@@ -137,27 +155,28 @@ int TryHeader(const uint8_t raw[kPvaHeaderSize], const uint8_t key[kPvaKeySize],
     return PvaReadHeader(copy, header);
 }
 
-// Finds the archive in the table or opens it. Returns its index, or -1 when the file
-// is missing, is not an archive under the set or fall-back key, or no room is left.
-int OpenArchive(const char* path) {
-    uint8_t settingKey[kPvaKeySize];
-    SettingKey(settingKey);
-    for (int i = 0; i < kFileMaxArchives; ++i) {
+int FindArchive(const char* path, const uint8_t settingKey[kPvaKeySize]) {
+    for (int i = 0, seen = 0; i < kFileMaxArchives && seen < FILES.archiveCount; ++i) {
         const Archive& a = FILES.archives[i];
+        seen += a.used;
         if (a.used && memcmp(a.settingKey, settingKey, kPvaKeySize) == 0 &&
             strcmp(a.path, path) == 0)
             return i;
     }
-    uint64_t fileSize = 0;
-    const int file = PlatFileOpenRead(path, &fileSize);
-    if (file < 0) return -1;
+    return -1;
+}
 
+// Puts the archive read from `bytes` into the table under `path`. Returns its index,
+// or -1 (the file closed) when it is not an archive under the set or fall-back key or
+// no room is left.
+int AddArchive(const char* path, const uint8_t settingKey[kPvaKeySize], ArchiveBytes bytes) {
+    const uint64_t fileSize = bytes.size;
     uint8_t raw[kPvaHeaderSize];
     PvaHeader header{};
     uint8_t key[kPvaKeySize];
     memcpy(key, settingKey, kPvaKeySize);
     bool ok = fileSize >= static_cast<uint64_t>(kPvaHeaderSize) &&
-              PlatFileReadAt(file, 0, raw, kPvaHeaderSize) == kPvaHeaderSize;
+              ReadBytes(bytes, 0, raw, kPvaHeaderSize) == kPvaHeaderSize;
     if (ok && TryHeader(raw, key, &header) != 0) {
         PvaMakeFallbackKey(key);
         ok = TryHeader(raw, key, &header) == 0;
@@ -181,7 +200,7 @@ int OpenArchive(const char* path) {
         const size_t pathLength = strlen(path);
         pathCopy = static_cast<char*>(PAVEX_ALLOC(pathLength + 1));
         ok = block && pathCopy &&
-             PlatFileReadAt(file, header.headerBlockPos, block, header.headerBlockSize) ==
+             ReadBytes(bytes, header.headerBlockPos, block, header.headerBlockSize) ==
                  static_cast<int64_t>(header.headerBlockSize);
         if (ok) {
             memcpy(pathCopy, path, pathLength + 1);
@@ -191,7 +210,7 @@ int OpenArchive(const char* path) {
     if (!ok) {
         TrackedFree(block);
         TrackedFree(pathCopy);
-        PlatFileClose(file);
+        PlatFileClose(bytes.file);
         return -1;
     }
     Archive& a = FILES.archives[index];
@@ -202,9 +221,20 @@ int OpenArchive(const char* path) {
     memcpy(a.key, key, kPvaKeySize);
     a.header = header;
     a.block = block;
-    a.file = file;
-    a.fileSize = fileSize;
+    a.bytes = bytes;
+    ++FILES.archiveCount;
     return index;
+}
+
+// Finds the archive file in the table or opens it; its index, or -1.
+int OpenArchive(const char* path) {
+    uint8_t settingKey[kPvaKeySize];
+    SettingKey(settingKey);
+    const int index = FindArchive(path, settingKey);
+    if (index >= 0) return index;
+    ArchiveBytes bytes{-1, nullptr, 0};
+    bytes.file = PlatFileOpenRead(path, &bytes.size);
+    return bytes.file < 0 ? -1 : AddArchive(path, settingKey, bytes);
 }
 
 // Builds prefix + "." + extension into `out`. false when it does not fit.
@@ -218,8 +248,9 @@ bool ArchiveName(const char* prefix, size_t prefixLength, char* out, size_t outS
     return true;
 }
 
-// Opens the entry `inner` (UTF-8, relative to the archive's directory) into `record`.
-int OpenEntry(int index, const char* inner, OpenFile* record) {
+// Opens the entry `inner` (UTF-8, relative to the archive's directory) into `record`;
+// a compressed entry larger than `unpackLimit` is refused before anything is read.
+int OpenEntry(int index, const char* inner, OpenFile* record, uint64_t unpackLimit) {
     Archive& a = FILES.archives[index];
     char sjis[kFilePathMax];
     PlatUtf8ToShiftJis(inner, sjis, sizeof(sjis));
@@ -232,19 +263,19 @@ int OpenEntry(int index, const char* inner, OpenFile* record) {
     record->size = entry.size;
     record->position = 0;
     if (entry.compressedSize == kPvaStored) {
-        if (start + entry.size > a.fileSize) return -1;
+        if (start + entry.size > a.bytes.size) return -1;
         record->dataPos = start;
         return 0;
     }
     // A compressed entry is decompressed once, here. Its claimed size is believed only
     // as far as its compressed bytes could produce it.
     const uint64_t packed = entry.compressedSize;
-    if (packed < kPvaLzHeaderSize || start + packed > a.fileSize) return -1;
-    if (entry.size > PvaLzMaxOutput(packed)) return -1;
+    if (packed < kPvaLzHeaderSize || start + packed > a.bytes.size) return -1;
+    if (entry.size > PvaLzMaxOutput(packed) || entry.size > unpackLimit) return -1;
     uint8_t* input = static_cast<uint8_t*>(PAVEX_ALLOC(packed));
     if (!input) return -1;
     int result = -1;
-    if (PlatFileReadAt(a.file, start, input, packed) == static_cast<int64_t>(packed)) {
+    if (ReadBytes(a.bytes, start, input, packed) == static_cast<int64_t>(packed)) {
         PvaCipher(input, packed, start, a.key);
         uint32_t decompressed = 0, compressed = 0;
         if (PvaLzReadHeader(input, packed, &decompressed, &compressed) == 0 &&
@@ -332,7 +363,7 @@ FileHandle PlainOpen(const char* path, int) {
     return Commit(slot, record);
 }
 
-FileHandle ArchiveOpen(const char* path, int) {
+FileHandle ArchiveOpenWithin(const char* path, uint64_t unpackLimit) {
     int slot;
     OpenFile* record;
     if (ReserveSlot(&slot, &record) != 0) return 0;
@@ -371,13 +402,18 @@ FileHandle ArchiveOpen(const char* path, int) {
             }
         }
     }
-    const int result = archive >= 0 ? OpenEntry(archive, inner, record) : OpenPlain(normal, record);
+    const int result =
+        archive >= 0 ? OpenEntry(archive, inner, record, unpackLimit) : OpenPlain(normal, record);
     if (result != 0) {
         TrackedFree(record->copy);
         TrackedFree(record);
         return 0;
     }
     return Commit(slot, record);
+}
+
+FileHandle ArchiveOpen(const char* path, int) {
+    return ArchiveOpenWithin(path, kFileMaxUnpackedSize);
 }
 
 // ---- the operations on open files ------------------------------------------------
@@ -446,7 +482,7 @@ size_t CommonRead(void* buffer, size_t size, size_t count, FileHandle file) {
     } else {
         const Archive& a = FILES.archives[record->archive];
         const uint64_t at = record->dataPos + record->position;
-        const int64_t n = PlatFileReadAt(a.file, at, out, wanted);
+        const int64_t n = ReadBytes(a.bytes, at, out, wanted);
         got = n > 0 ? static_cast<uint64_t>(n) : 0;
         PvaCipher(out, got, at, a.key);
     }
@@ -503,10 +539,10 @@ void SettingsChanged() {
 // ---- life cycle -------------------------------------------------------------------
 
 void FileShutDown() {
-    for (int i = 0; i < kFileMaxOpen; ++i) {
+    for (int i = 0; i < kFileMaxOpen && FILES.fileCount > 0; ++i) {
         if (FILES.files[i]) CommonClose(kFileHandleBase + static_cast<uint32_t>(i));
     }
-    for (int i = 0; i < kFileMaxArchives; ++i) CloseArchive(i);
+    for (int i = 0; i < kFileMaxArchives && FILES.archiveCount > 0; ++i) CloseArchive(i);
     FILES.fileCount = 0;
     FILES.lastValid = 0;
     FILES.table = nullptr;
@@ -555,7 +591,10 @@ int64_t FileSize(FileHandle file) {
 }
 
 void* FileReadAll(const char* path, size_t maxSize, size_t* size) {
-    const FileHandle file = FileOpen(path);
+    // A compressed entry is unpacked when it opens, so the limit must apply there.
+    const uint64_t limit = maxSize < kFileMaxUnpackedSize ? maxSize : kFileMaxUnpackedSize;
+    const FileHandle file =
+        &Table() == &kArchiveFunctions ? ArchiveOpenWithin(path, limit) : FileOpen(path);
     if (file == 0) return nullptr;
     const int64_t length = FileSize(file);
     uint8_t* data = nullptr;
@@ -637,14 +676,29 @@ int FileNormalizePath(const char* base, const char* path, char* out, size_t outS
     return 0;
 }
 
+int FileAddMemoryArchive(const char* folder, const void* data, size_t size) {
+    char normal[kFilePathMax];
+    char name[kFilePathMax + kFileExtensionMax + 2];
+    if ((!data && size > 0) || NormaliseForOpen(folder, normal, sizeof(normal)) != 0 ||
+        !ArchiveName(normal, strlen(normal), name, sizeof(name)))
+        return -1;
+    uint8_t settingKey[kPvaKeySize];
+    SettingKey(settingKey);
+    const int old = FindArchive(name, settingKey);
+    if (old >= 0) {
+        if (FILES.archives[old].references > 0) return -1;
+        CloseArchive(old);
+    }
+    const ArchiveBytes bytes{-1, static_cast<const uint8_t*>(data), size};
+    return AddArchive(name, settingKey, bytes) >= 0 ? 0 : -1;
+}
+
 int FileOpenCount() {
     return FILES.fileCount;
 }
 
 int FileArchiveCount() {
-    int count = 0;
-    for (int i = 0; i < kFileMaxArchives; ++i) count += FILES.archives[i].used;
-    return count;
+    return FILES.archiveCount;
 }
 
 // ---- public settings ------------------------------------------------------------------

@@ -23,6 +23,9 @@ constexpr int kFileMaxArchives = 512;
 constexpr size_t kFilePathMax = 4096;     // a normalised path, terminator included
 constexpr size_t kFileExtensionMax = 63;  // longer extensions fall back to "PVA"
 constexpr size_t kFileKeyMax = 12;
+// A compressed entry is unpacked whole when it opens; one that claims more than this
+// is refused, so that a hostile archive cannot ask for gigabytes. Far above any asset.
+constexpr uint64_t kFileMaxUnpackedSize = uint64_t{256} << 20;
 
 // Origins of FileSeek.
 constexpr int kFileSeekStart = 0;
@@ -66,7 +69,8 @@ int64_t FileSize(FileHandle file);                    // size in bytes, or -1
 
 // Reads a whole file into a block of the tracking allocator (release it with
 // TrackedFree). A zero byte follows the data (not counted in *size). Returns NULL
-// when the file cannot be opened or read, or is larger than `maxSize`.
+// when the file cannot be opened or read, or is larger than `maxSize` (checked
+// before a compressed entry is unpacked).
 void* FileReadAll(const char* path, size_t maxSize, size_t* size);
 
 // ---- settings (internal forms of SetArchiveExtension / SetArchiveKey) ---------------
@@ -80,6 +84,13 @@ int FileSetArchiveKey(const char* key);
 // separators: "." dropped, ".." removes the previous component but never the root,
 // repeated and trailing separators removed. 0, or -1 when it does not fit.
 int FileNormalizePath(const char* base, const char* path, char* out, size_t outSize);
+// Puts the archive held in `data` (its bytes as they lie on disk, enciphered) into the
+// archive table, where it stands in for `folder` as an archive file beside that
+// folder would; it is read with the same code and checks as one on disk. The caller
+// keeps the bytes unchanged until FileShutDown or a settings change (which drop
+// archives no open file holds). 0, or -1 when it is no archive under the set or
+// fall-back key, or an archive held open already has that name.
+int FileAddMemoryArchive(const char* folder, const void* data, size_t size);
 int FileOpenCount();     // files open now
 int FileArchiveCount();  // archives held in the table now (referenced or cached)
 

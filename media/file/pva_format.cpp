@@ -379,7 +379,7 @@ size_t PvaLzEncode(const uint8_t* in, size_t size, uint8_t* out, size_t outCapac
     if (size > 0xFFFFFFFFu || outCapacity < kPvaLzHeaderSize) return 0;
     int32_t* head = static_cast<int32_t*>(work);
     int32_t* chain = head + kHashSize;
-    for (size_t i = 0; i < kHashSize; ++i) head[i] = -1;
+    memset(head, 0xFF, kHashSize * sizeof(int32_t));  // every head -1: no position yet
 
     // The escape is the rarest byte, so that literal escapes cost least.
     size_t counts[256] = {};

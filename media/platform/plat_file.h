@@ -8,7 +8,8 @@
 #include <stdint.h>
 
 // Opens an existing regular file for reading (others may read it at the same time).
-// Returns a descriptor >= 0 and its size, or -1 (missing, a directory, unreadable).
+// Returns a descriptor >= 0 and its size, or -1 (missing, unreadable, or not a regular
+// file: a directory, FIFO or device is refused without waiting on it).
 int PlatFileOpenRead(const char* path, uint64_t* size);
 // Reads up to `size` bytes at `offset`; returns the bytes read (short only at the end
 // of the file), or -1 on an error.

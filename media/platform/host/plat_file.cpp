@@ -1,6 +1,7 @@
 // plat_file.cpp - read-only file access over POSIX descriptors (see plat_file.h).
 //
 // Owns: nothing but the descriptors it hands out; the file layer keeps them.
+// Must not: block on anything that is not a regular file.
 #include "media/platform/plat_file.h"
 
 #include <errno.h>
@@ -10,13 +11,18 @@
 
 int PlatFileOpenRead(const char* path, uint64_t* size) {
     if (!path || !path[0]) return -1;
+    // A plain open of a FIFO waits for a writer, and some devices wait for a carrier:
+    // the non-blocking open returns at once, and fstat then refuses all but regular
+    // files.
     int fd;
     do {
-        fd = open(path, O_RDONLY | O_CLOEXEC);
+        fd = open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) return -1;
     struct stat info;
-    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size < 0) {
+    const int flags = fcntl(fd, F_GETFL);
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size < 0 || flags < 0 ||
+        fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
         close(fd);
         return -1;
     }

@@ -7,8 +7,8 @@
 #include <stdint.h>
 #include <stdlib.h>
 #include <sys/wait.h>
-#include <string.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -17,35 +17,43 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
 #include "media/file/file_access.h"
 #include "media/file/pva_format.h"
 
 namespace archive_test {
 
-inline void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
+using Bytes = std::vector<uint8_t>;
+
+inline void WriteFile(const std::string& path, const Bytes& bytes) {
     std::filesystem::path p(path);
     if (p.has_parent_path()) std::filesystem::create_directories(p.parent_path());
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path, std::ios::binary | std::ios::trunc)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
+}
+
+inline Bytes Text(const std::string& text) {
+    return Bytes(text.begin(), text.end());
 }
 
 inline void WriteText(const std::string& path, const std::string& text) {
-    WriteFile(path, std::vector<uint8_t>(text.begin(), text.end()));
+    WriteFile(path, Text(text));
 }
 
-inline std::vector<uint8_t> Noise(size_t size, uint32_t seed) {
-    std::vector<uint8_t> v(size);
+inline Bytes Noise(size_t size, uint32_t seed) {
+    Bytes v(size);
     for (auto& b : v) b = static_cast<uint8_t>((seed = seed * 1664525u + 1013904223u) >> 24);
     return v;
 }
 
-inline std::vector<uint8_t> ReadFile(const std::string& path) {
+inline Bytes ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in),
-                                std::istreambuf_iterator<char>());
+    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+inline std::string ReadText(const std::string& path) {
+    const Bytes bytes = ReadFile(path);
+    return std::string(bytes.begin(), bytes.end());
 }
 
 struct PvaResult {
@@ -57,31 +65,20 @@ struct PvaResult {
 inline PvaResult RunPva(const std::vector<std::string>& args) {
     std::string command = std::string("'") + PVA_PATH + "'";
     for (const auto& a : args) command += " '" + a + "'";
-    command += " > pva.out 2> pva.err";
-    PvaResult result;
-    const int status = system(command.c_str());
-    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    for (auto [file, text] :
-         {std::pair{"pva.out", &result.out}, std::pair{"pva.err", &result.err}}) {
-        const auto bytes = ReadFile(file);
-        text->assign(bytes.begin(), bytes.end());
-    }
-    return result;
+    const int status = system((command + " > pva.out 2> pva.err").c_str());
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadText("pva.out"), ReadText("pva.err")};
 }
 
 // Packs `dir` into `archive`; the key is passed only when given.
 inline bool Pack(const std::string& dir, const std::string& archive, const char* key = nullptr) {
     std::vector<std::string> args{"pack", dir, archive};
-    if (key) {
-        args.push_back("--key");
-        args.push_back(key);
-    }
+    if (key) args.insert(args.end(), {"--key", key});
     return RunPva(args).exitCode == 0;
 }
 
-// An archive deciphered in memory, to be changed and written back enciphered.
+// An archive deciphered in memory, to be changed and enciphered again.
 struct ClearArchive {
-    std::vector<uint8_t> bytes;
+    Bytes bytes;
     uint8_t key[kPvaKeySize];
 
     bool Load(const std::string& path, const char* keyString) {
@@ -91,10 +88,13 @@ struct ClearArchive {
         return bytes.size() >= static_cast<size_t>(kPvaHeaderSize) && bytes[0] == 'P' &&
                bytes[1] == 'V';
     }
-    void Save(const std::string& path, const uint8_t* withKey = nullptr) const {
-        std::vector<uint8_t> copy = bytes;
+    Bytes Enciphered(const uint8_t* withKey = nullptr) const {
+        Bytes copy = bytes;
         PvaCipher(copy.data(), copy.size(), 0, withKey ? withKey : key);
-        WriteFile(path, copy);
+        return copy;
+    }
+    void Save(const std::string& path, const uint8_t* withKey = nullptr) const {
+        WriteFile(path, Enciphered(withKey));
     }
     uint32_t Get32(size_t at) const {
         return bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 | uint32_t(bytes[at + 3]) << 24;
@@ -102,16 +102,15 @@ struct ClearArchive {
     void Put32(size_t at, uint32_t v) {
         for (int i = 0; i < 4; ++i) bytes[at + i] = uint8_t(v >> (8 * i));
     }
-    // Header fields (file positions of the 32-bit values).
+    // File positions of the header block and its tables.
     uint32_t BlockPos() const { return Get32(12); }
-    uint32_t FileTable() const { return BlockPos() + Get32(16); }  // file position
-    uint32_t DirTable() const { return BlockPos() + Get32(20); }   // file position
+    uint32_t FileTable() const { return BlockPos() + Get32(16); }
+    uint32_t DirTable() const { return BlockPos() + Get32(20); }
 };
 
 // Reads `length` bytes at `at` through the file layer and compares them.
-inline void ExpectRange(FileHandle file, const std::vector<uint8_t>& content, size_t at,
-                        size_t length) {
-    std::vector<uint8_t> buffer(length);
+inline void ExpectRange(FileHandle file, const Bytes& content, size_t at, size_t length) {
+    Bytes buffer(length);
     ASSERT_EQ(FileSeek(file, static_cast<int64_t>(at), kFileSeekStart), 0) << at;
     const size_t expected = std::min(length, content.size() - at);
     ASSERT_EQ(FileRead(buffer.data(), 1, length, file), expected) << at << "+" << length;
