@@ -81,6 +81,24 @@ TEST(ApiLock, WaitersAreServedInArrivalOrderAndThePumpMayGiveUp) {
     }
 }
 
+// A thread that finds the lock free while another waits queues behind it: an owner
+// that leaves and enters again at once never overtakes the waiter it has just woken.
+// Which of the two runs first is up to the scheduler, so the race is run many times.
+TEST(ApiLock, AnOwnerComingBackAtOnceQueuesBehindItsWaiter) {
+    for (int round = 0; round < 200; ++round) {
+        Journal journal;
+        EnterApiLock();
+        std::thread waiter = journal.Contender(1);
+        WaitForWaiters(1);
+        LeaveApiLock();
+        EnterApiLock();
+        journal.Add(0);
+        LeaveApiLock();
+        waiter.join();
+        ASSERT_EQ(journal.order, (std::vector<int>{1, 0})) << "round " << round;
+    }
+}
+
 TEST(ApiLock, ReentryRunsOnAndOnlyTheOutermostLeaveLetsAPublicCallIn) {
     EnterApiLock();
     CloseApiLock();  // as the fatal exit does: the lock stays usable for what follows
