@@ -5,7 +5,9 @@
 #include <limits.h>
 
 #include <iterator>
+#include <random>
 #include <set>
+#include <sstream>
 #include <vector>
 
 #include "media/core/log.h"
@@ -26,6 +28,27 @@ TEST(Random, KnownAnswerUnseededAndAfterReseeding) {
         for (int i = 0; i < 999; ++i) GetRandom(0);
         EXPECT_EQ(GetRandom(cases[n][0]), cases[n][1]) << "max " << cases[n][0];
     }
+}
+
+// Beyond the check value, whole sequences (several blocks of 624 words) are those of
+// the standard library's MT19937 started from the state the 1998 seeding fills in.
+TEST(Random, SequencesAreTheStandardEngineFromThe1998SeedingState) {
+#if defined(__GLIBCXX__)
+    for (uint32_t seed : {4357u, 0u, 0xFFFFFFFFu}) {
+        std::stringstream state;
+        for (uint32_t s = seed, i = 0; i < 624; ++i, s = 69069u * (69069u * s + 1u) + 1u)
+            state << ((s & 0xFFFF0000u) | ((69069u * s + 1u) >> 16)) << ' ';
+        state << 624;  // libstdc++ reads its position last: 624 twists before the first draw
+        std::mt19937 standard;
+        state >> standard;
+        ASSERT_FALSE(state.fail());
+        SeedRandom(seed);
+        for (int i = 0; i < 3000; ++i)
+            ASSERT_EQ(GetRandom(65535), static_cast<int>(standard() >> 16)) << seed << ": " << i;
+    }
+#else
+    GTEST_SKIP() << "needs libstdc++'s text form of the engine state";
+#endif
 }
 
 TEST(Random, SmallMaximaStayInRangeAndReachEveryValue) {
