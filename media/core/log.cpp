@@ -82,8 +82,9 @@ size_t WholeUtf8Prefix(const char* text, size_t length, size_t limit) {
     return cut > 0 ? cut : limit;
 }
 
-void WriteText(const char* text) {
-    size_t length = strlen(text);
+// Writes `length` bytes of UTF-8 text converted to Shift-JIS, or with `asIs` the bytes
+// unchanged.
+void WriteText(const char* text, size_t length, bool asIs) {
     if (length == 0 || g_log.logDisabled) return;
 
     FILE* file = fopen(LogPath(), "ab");
@@ -96,8 +97,7 @@ void WriteText(const char* text) {
             for (int i = 0; i < g_log.logIndent; ++i) fputc('\t', file);
         }
         unsigned char previous = 0;
-        size_t done = 0;
-        while (done < length) {
+        for (size_t done = 0; !asIs && done < length;) {
             char utf8[kPiece + 1];
             size_t take = WholeUtf8Prefix(text + done, length - done, kPiece);
             memcpy(utf8, text + done, take);
@@ -110,6 +110,7 @@ void WriteText(const char* text) {
             size_t out = ExpandLineFeeds(sjis, sjisLength, lines, &previous);
             fwrite(lines, 1, out, file);
         }
+        if (asIs) fwrite(text, 1, length, file);
         fclose(file);
     }
     // A file that cannot be opened is skipped, but the line state still follows
@@ -138,7 +139,7 @@ void FormatAndWrite(const char* format, va_list args) {
     }
     text[length] = '\n';
     text[length + 1] = '\0';
-    WriteText(text);
+    WriteText(text, strlen(text), false);
 }
 
 }  // namespace
@@ -171,7 +172,11 @@ void LogStart(const char* directory) {
 }
 
 void LogString(const char* text) {
-    if (text) WriteText(text);
+    if (text) WriteText(text, strlen(text), false);
+}
+
+void LogBytes(const char* bytes, size_t length) {
+    if (bytes) WriteText(bytes, length, true);
 }
 
 void LogFormat(const char* format, ...) {

@@ -7,6 +7,7 @@
 #ifndef PAVEX_CORE_LOG_H
 #define PAVEX_CORE_LOG_H
 
+#include <stddef.h>
 #include <stdint.h>
 
 // Deletes and recreates "Log.txt" in `directory` and starts the time stamps at 0.
@@ -20,5 +21,9 @@ double CpuCyclesPerSecond();
 void LogString(const char* text);
 void LogFormat(const char* format, ...) __attribute__((format(printf, 1, 2)));
 void LogIndent(int delta);
+// Writes `length` bytes into the log as they are, without the text conversion (data
+// shown in the log, such as the allocation dump's preview); stamp and indentation
+// follow the same rules as for text.
+void LogBytes(const char* bytes, size_t length);
 
 #endif

@@ -4,7 +4,7 @@
 // blocks hanging off a static anchor record, the running totals, the serial
 // counter, the four trace switches (all 0 unless a test turns them on) and the
 // dump format. Must not touch: the API lock (callers hold it) and any state of the
-// log other than writing through LogString.
+// log other than writing through LogString and LogBytes.
 //
 // Header layout (80 bytes on a 64-bit build, where the two links are pointers):
 //   0  16  sourceFile  last 15 characters of the caller's text, zero-terminated
@@ -102,14 +102,18 @@ void LogBlockLine(const BlockHeader* h) {
     if (shown > 16) shown = 16;
     const unsigned char* data = reinterpret_cast<const unsigned char*>(h + 1);
 
-    char text[256];
-    int n = snprintf(text, sizeof text, "\tsize:%d(%.3fkb)  file:%s  line:%d  ID:%d  data:<",
-                     static_cast<int>(h->size), h->size / 1024.0, file, static_cast<int>(h->line),
-                     static_cast<int>(h->serial));
-    if (n < 0 || n > 160) n = 160;
-    size_t pos = static_cast<size_t>(n);
+    char text[160];
+    snprintf(text, sizeof text, "\tsize:%d(%.3fkb)  file:%s  line:%d  ID:%d  data:<",
+             static_cast<int>(h->size), h->size / 1024.0, file, static_cast<int>(h->line),
+             static_cast<int>(h->serial));
+    LogString(text);
+    // The preview is the block's bytes, not text: it goes into the log unconverted (the
+    // conversion would turn every byte from 0x80 up into '?'), control bytes as '.'.
+    char preview[16];
     for (uint32_t i = 0; i < shown; ++i)
-        text[pos++] = data[i] < 0x20 ? '.' : static_cast<char>(data[i]);
+        preview[i] = data[i] < 0x20 ? '.' : static_cast<char>(data[i]);
+    LogBytes(preview, shown);
+    size_t pos = 0;
     text[pos++] = '>';
     text[pos++] = ' ';
     text[pos++] = '[';

@@ -19,70 +19,46 @@ fi
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/vorlane-e2e-XXXXXX")
 pid=
-cleanup() {
-  [[ -n $pid ]] && kill -KILL "$pid" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
+trap '[[ -n $pid ]] && kill -KILL "$pid" 2>/dev/null; rm -rf "$work"' EXIT
 cd "$work" || exit 1
 
 fail() { echo "FAIL ($mode): $*"; [[ -f Log.txt ]] && iconv -f CP932 -t UTF-8 Log.txt | tail -20; exit 1; }
 
+# Polls `$@` every 50 ms for up to 30 s.
+wait_until() {
+  for _ in $(seq 1 600); do "$@" && return 0; sleep 0.05; done
+  return 1
+}
 started() {
-  [[ -f Log.txt ]] && iconv -f CP932 -t UTF-8 Log.txt 2>/dev/null |
-    grep -q "グラフィック管理系の初期化は正常に終了しました"
+  iconv -f CP932 -t UTF-8 Log.txt 2>/dev/null | grep -q "グラフィック管理系の初期化は正常に終了しました" ||
+    ! kill -0 "$pid" 2>/dev/null
 }
+ended() { ! kill -0 "$pid" 2>/dev/null; }
 
-# Waits until the program has its window and screen (or has died).
-wait_for_start() {
-  for _ in $(seq 1 600); do
-    started && return 0
-    kill -0 "$pid" 2>/dev/null || return 1
-    sleep 0.05
-  done
-  return 1
-}
-
-# Waits for the program to end; its exit code in $rc.
-wait_for_end() {
-  for _ in $(seq 1 600); do
-    if ! kill -0 "$pid" 2>/dev/null; then
-      wait "$pid"; rc=$?; pid=; return 0
-    fi
-    sleep 0.05
-  done
-  return 1
-}
-
-if [[ $mode == dummy-* ]]; then
-  export SDL_VIDEODRIVER=dummy
-fi
+[[ $mode == dummy-* ]] && export SDL_VIDEODRIVER=dummy
 export SDL_AUDIODRIVER=dummy
-if [[ $mode == xvfb-* ]]; then
-  # In a sanitizer build: the X11 path of SDL loads the desktop bus and GL driver
-  # libraries, which keep blocks of their own to the end of the process. The dummy
-  # run checks the program for leaks; the allocation dump checks the library.
-  export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
-fi
+# In a sanitizer build: the X11 path of SDL loads the desktop bus and GL driver
+# libraries, which keep blocks of their own to the end of the process. The dummy run
+# checks the program for leaks; the allocation dump checks the library.
+[[ $mode == xvfb-* ]] && export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
 
 "$vorlane" >stdout.txt 2>stderr.txt &
 pid=$!
-wait_for_start || fail "the program did not start: $(cat stderr.txt)"
-sleep 0.3   # a few frames of the running loop
+wait_until started && kill -0 "$pid" 2>/dev/null || fail "the program did not start: $(cat stderr.txt)"
+sleep 0.3 # a few frames of the running loop
 
-case $mode in
-  *-quit)
-    kill -TERM "$pid"
-    ;;
-  xvfb-escape)
-    wid=$(xdotool search --sync --name "VORLANE v0.53" | head -1)
-    [[ -n $wid ]] || fail "no window titled VORLANE v0.53"
-    xdotool keydown --window "$wid" Escape
-    ;;
-esac
+if [[ $mode == xvfb-escape ]]; then
+  wid=$(xdotool search --sync --name "VORLANE v0.53" | head -1)
+  [[ -n $wid ]] || fail "no window titled VORLANE v0.53"
+  xdotool keydown --window "$wid" Escape
+else
+  kill -TERM "$pid"
+fi
 
-wait_for_end || fail "the program did not end"
-[[ $mode == xvfb-escape ]] && xdotool keyup --window "$wid" Escape 2>/dev/null
+wait_until ended || fail "the program did not end"
+wait "$pid"
+rc=$?
+pid=
 [[ $rc -eq 1 ]] || fail "exit code $rc, expected 1: $(cat stderr.txt)"
 "$check" Log.txt || fail "the log is not right"
 echo "ok ($mode)"

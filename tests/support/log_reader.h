@@ -20,8 +20,8 @@ inline std::string ReadBytes(const std::string& path) {
 }
 
 // Shift-JIS to UTF-8 with the C library's CP932 table; an unconvertible byte
-// becomes '#'.
-inline std::string SjisToUtf8(const std::string& text) {
+// becomes '#' (and clears *clean when given).
+inline std::string SjisToUtf8(const std::string& text, bool* clean = nullptr) {
     iconv_t cd = iconv_open("UTF-8", "CP932");
     if (cd == reinterpret_cast<iconv_t>(-1)) return "<no iconv>";
     std::string out(text.size() * 4 + 16, '\0');
@@ -30,6 +30,7 @@ inline std::string SjisToUtf8(const std::string& text) {
     char* dst = out.data();
     while (left > 0 && iconv(cd, &src, &left, &dst, &room) == static_cast<size_t>(-1) &&
            errno != E2BIG) {
+        if (clean) *clean = false;
         *dst++ = '#';
         --room;
         ++src;

@@ -1,24 +1,18 @@
-// The live single-instance mark as two processes of the machine see it: the first
-// copy takes the name, a second copy finds it taken, and the name is free again as
-// soon as the first copy gives it back or dies.
+// instance_mark_test.cpp - the live single-instance mark as two processes of the
+// machine see it: the first copy takes the name, a second copy finds it taken, and the
+// name is free again as soon as the first copy gives it back or dies.
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <string>
 
-#include <gtest/gtest.h>
-
 #include "media/platform/plat_instance.h"
 
 namespace {
 
-// A name no other test process uses.
-std::string UniqueName(const char* what) {
-    return std::string("vorlane-test-") + what + "-" + std::to_string(getpid());
-}
-
-// Runs `child` in a forked process and returns its exit status (its result).
+// Runs `child` in a forked process and returns its result (its exit status).
 template <class F>
 int InChild(F child) {
     pid_t pid = fork();
@@ -30,42 +24,37 @@ int InChild(F child) {
 
 }  // namespace
 
-TEST(InstanceMark, SecondProcessSeesTheFirstUntilItLetsGo) {
-    std::string name = UniqueName("held");
-    EXPECT_EQ(PlatInstanceExists(name.c_str()), 0);
-    ASSERT_EQ(PlatInstanceCreate(name.c_str()), 0);
-    EXPECT_EQ(PlatInstanceExists(name.c_str()), 1);
-    // Another process: finds the mark and cannot take it.
-    EXPECT_EQ(InChild([&] { return PlatInstanceExists(name.c_str()); }), 1);
+TEST(InstanceMark, SecondProcessSeesTheFirstUntilItLetsGoOrDies) {
+    const std::string name = "vorlane-test-mark-" + std::to_string(getpid());
+    const char* n = name.c_str();
+    EXPECT_EQ(PlatInstanceExists(n), 0);
+    ASSERT_EQ(PlatInstanceCreate(n), 0);
+    EXPECT_EQ(PlatInstanceExists(n), 1);
+    EXPECT_EQ(InChild([&] { return PlatInstanceExists(n); }), 1);
     EXPECT_EQ(InChild([&] {
                   PlatInstanceRelease();  // the fork's copy of the descriptor, not the name
-                  return PlatInstanceCreate(name.c_str());
+                  return PlatInstanceCreate(n);
               }),
               1);
     PlatInstanceRelease();
-    EXPECT_EQ(PlatInstanceExists(name.c_str()), 0);
-    EXPECT_EQ(InChild([&] { return PlatInstanceExists(name.c_str()); }), 0);
-}
+    EXPECT_EQ(InChild([&] { return PlatInstanceExists(n); }), 0);
 
-TEST(InstanceMark, ACrashedFirstCopyLeavesNoStaleMark) {
-    std::string name = UniqueName("crash");
+    // A first copy killed while it holds the mark leaves no stale mark behind.
     int ready[2];
     ASSERT_EQ(pipe(ready), 0);
     pid_t first = fork();
     if (first == 0) {
-        char ok = PlatInstanceCreate(name.c_str()) == 0 ? 1 : 0;
-        if (write(ready[1], &ok, 1) != 1) _exit(2);
-        pause();  // killed below, never releases by itself
-        _exit(0);
+        char ok = PlatInstanceCreate(n) == 0;
+        if (write(ready[1], &ok, 1) == 1) pause();
+        _exit(2);
     }
     char ok = 0;
     ASSERT_EQ(read(ready[0], &ok, 1), 1);
     ASSERT_EQ(ok, 1);
-    EXPECT_EQ(PlatInstanceExists(name.c_str()), 1);
+    EXPECT_EQ(PlatInstanceExists(n), 1);
     kill(first, SIGKILL);
     waitpid(first, nullptr, 0);
-    EXPECT_EQ(PlatInstanceExists(name.c_str()), 0);
-    EXPECT_EQ(PlatInstanceCreate(name.c_str()), 0);
+    EXPECT_EQ(PlatInstanceCreate(n), 0);
     PlatInstanceRelease();
     close(ready[0]);
     close(ready[1]);

@@ -1,24 +1,22 @@
 // decode_helpers.cpp - test-side decoders for PNG, JPEG, BMP, WAV and MP3.
 #include "tests/tools/assetgen/decode_helpers.h"
 
-#include <csetjmp>
-#include <cstdio>
-#include <cstring>
-
+#include <SDL.h>
 #include <jpeglib.h>
 #include <mpg123.h>
 #include <png.h>
 
+#include <csetjmp>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+
 std::vector<uint8_t> ReadAll(const std::string& path) {
-    std::vector<uint8_t> out;
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return out;
-    uint8_t buf[65536];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) out.insert(out.end(), buf, buf + n);
-    std::fclose(f);
-    return out;
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
 }
+
+namespace {
 
 Picture ReadPng(const std::string& path) {
     Picture p;
@@ -31,52 +29,40 @@ Picture ReadPng(const std::string& path) {
     p.width = static_cast<int>(img.width);
     p.height = static_cast<int>(img.height);
     p.rgba.resize(PNG_IMAGE_SIZE(img));
-    if (!png_image_finish_read(&img, nullptr, p.rgba.data(), 0, nullptr)) {
-        png_image_free(&img);
-        return Picture();
-    }
-    p.ok = true;
+    p.ok = png_image_finish_read(&img, nullptr, p.rgba.data(), 0, nullptr) != 0;
     return p;
 }
 
-namespace {
-struct JpegErr {
+struct JpegError {
     jpeg_error_mgr mgr;
     jmp_buf jump;
 };
-void JpegFail(j_common_ptr c) {
-    std::longjmp(reinterpret_cast<JpegErr*>(c->err)->jump, 1);
-}
-}  // namespace
 
 Picture ReadJpeg(const std::string& path) {
     Picture p;
     const std::vector<uint8_t> bytes = ReadAll(path);
     if (bytes.empty()) return p;
     jpeg_decompress_struct cinfo;
-    JpegErr err;
+    JpegError err;
     cinfo.err = jpeg_std_error(&err.mgr);
-    err.mgr.error_exit = JpegFail;
+    err.mgr.error_exit = [](j_common_ptr c) {
+        longjmp(reinterpret_cast<JpegError*>(c->err)->jump, 1);
+    };
+    jpeg_create_decompress(&cinfo);
     if (setjmp(err.jump)) {
         jpeg_destroy_decompress(&cinfo);
         return Picture();
     }
-    jpeg_create_decompress(&cinfo);
     jpeg_mem_src(&cinfo, bytes.data(), static_cast<unsigned long>(bytes.size()));
     jpeg_read_header(&cinfo, TRUE);
-    cinfo.out_color_space = JCS_RGB;
+    cinfo.out_color_space = JCS_EXT_RGBA;
     jpeg_start_decompress(&cinfo);
     p.width = static_cast<int>(cinfo.output_width);
     p.height = static_cast<int>(cinfo.output_height);
-    p.rgba.assign(static_cast<size_t>(p.width) * p.height * 4, 255);
-    std::vector<uint8_t> row(static_cast<size_t>(p.width) * 3);
+    p.rgba.resize(static_cast<size_t>(p.width) * p.height * 4);
     while (cinfo.output_scanline < cinfo.output_height) {
-        const int y = static_cast<int>(cinfo.output_scanline);
-        JSAMPROW rows[1] = {row.data()};
-        jpeg_read_scanlines(&cinfo, rows, 1);
-        for (int x = 0; x < p.width; ++x)
-            for (int c = 0; c < 3; ++c)
-                p.rgba[(static_cast<size_t>(y) * p.width + x) * 4 + c] = row[x * 3 + c];
+        JSAMPROW row = &p.rgba[static_cast<size_t>(cinfo.output_scanline) * p.width * 4];
+        jpeg_read_scanlines(&cinfo, &row, 1);
     }
     jpeg_finish_decompress(&cinfo);
     jpeg_destroy_decompress(&cinfo);
@@ -84,112 +70,77 @@ Picture ReadJpeg(const std::string& path) {
     return p;
 }
 
-namespace {
-uint32_t U32(const std::vector<uint8_t>& b, size_t o) {
-    return b[o] | (b[o + 1] << 8) | (b[o + 2] << 16) | (static_cast<uint32_t>(b[o + 3]) << 24);
-}
-uint16_t U16(const std::vector<uint8_t>& b, size_t o) {
-    return static_cast<uint16_t>(b[o] | (b[o + 1] << 8));
-}
-}  // namespace
-
 Picture ReadBmp(const std::string& path) {
     Picture p;
-    const std::vector<uint8_t> b = ReadAll(path);
-    if (b.size() < 54 || b[0] != 'B' || b[1] != 'M' || U32(b, 14) < 40) return p;
-    const int w = static_cast<int32_t>(U32(b, 18));
-    const int h = static_cast<int32_t>(U32(b, 22));
-    if (U16(b, 28) != 24 || U32(b, 30) != 0 || w <= 0 || h == 0 || w > 8192 || h > 8192 ||
-        h < -8192)
-        return p;
-    const int absH = h < 0 ? -h : h;
-    const size_t stride = (static_cast<size_t>(w) * 3 + 3) & ~static_cast<size_t>(3);
-    const size_t off = U32(b, 10);
-    if (off > b.size() || b.size() - off < stride * absH) return p;
-    p.width = w;
-    p.height = absH;
-    p.rgba.assign(static_cast<size_t>(w) * absH * 4, 255);
-    for (int y = 0; y < absH; ++y) {
-        const size_t row = off + stride * (h > 0 ? absH - 1 - y : y);
-        for (int x = 0; x < w; ++x) {
-            uint8_t* d = &p.rgba[(static_cast<size_t>(y) * w + x) * 4];
-            d[0] = b[row + x * 3 + 2];
-            d[1] = b[row + x * 3 + 1];
-            d[2] = b[row + x * 3];
-        }
+    SDL_Surface* file = SDL_LoadBMP(path.c_str());
+    if (!file) return p;
+    SDL_Surface* s = file->format->BitsPerPixel == 24
+                         ? SDL_ConvertSurfaceFormat(file, SDL_PIXELFORMAT_RGBA32, 0)
+                         : nullptr;
+    SDL_FreeSurface(file);
+    if (!s) return p;
+    p.width = s->w;
+    p.height = s->h;
+    for (int y = 0; y < s->h; ++y) {
+        const uint8_t* row = static_cast<const uint8_t*>(s->pixels) + y * s->pitch;
+        p.rgba.insert(p.rgba.end(), row, row + s->w * 4);
     }
+    SDL_FreeSurface(s);
     p.ok = true;
     return p;
 }
 
+}  // namespace
+
 Picture ReadPicture(const std::string& path) {
     const std::string ext = path.substr(path.size() >= 4 ? path.size() - 4 : 0);
-    if (ext == ".png") return ReadPng(path);
-    if (ext == ".jpg") return ReadJpeg(path);
-    if (ext == ".bmp") return ReadBmp(path);
-    return Picture();
+    return ext == ".png" ? ReadPng(path) : ext == ".jpg" ? ReadJpeg(path) : ReadBmp(path);
 }
 
-Wav ReadWav(const std::string& path) {
-    Wav w;
+Sound ReadWav(const std::string& path) {
+    Sound w;
+    SDL_AudioSpec spec;
+    Uint8* buffer = nullptr;
+    Uint32 length = 0;
     const std::vector<uint8_t> b = ReadAll(path);
-    if (b.size() < 12 || std::memcmp(b.data(), "RIFF", 4) != 0 ||
-        std::memcmp(b.data() + 8, "WAVE", 4) != 0)
+    // Format tag 1 (PCM) in a "fmt " chunk right after the RIFF header.
+    if (b.size() < 22 || std::memcmp(&b[12], "fmt ", 4) != 0 || b[20] != 1 || b[21] != 0 ||
+        !SDL_LoadWAV(path.c_str(), &spec, &buffer, &length))
         return w;
-    size_t pos = 12;
-    bool fmt = false;
-    while (pos + 8 <= b.size()) {
-        const uint32_t size = U32(b, pos + 4);
-        const size_t body = pos + 8;
-        if (size > b.size() - body) return Wav();
-        if (std::memcmp(b.data() + pos, "fmt ", 4) == 0 && size >= 16) {
-            w.format = U16(b, body);
-            w.channels = U16(b, body + 2);
-            w.rate = static_cast<int>(U32(b, body + 4));
-            w.bits = U16(b, body + 14);
-            fmt = true;
-        } else if (std::memcmp(b.data() + pos, "data", 4) == 0) {
-            if (!fmt || w.bits != 16) return Wav();
-            for (size_t i = 0; i + 1 < size; i += 2)
-                w.samples.push_back(static_cast<int16_t>(U16(b, body + i)));
-            w.ok = true;
-            return w;
-        }
-        pos = body + size + (size & 1);
+    if (spec.format == AUDIO_S16LSB) {
+        w.samples.resize(length / 2);
+        std::memcpy(w.samples.data(), buffer, w.samples.size() * 2);
+        w.rate = spec.freq;
+        w.channels = spec.channels;
+        w.ok = true;
     }
-    return Wav();
+    SDL_FreeWAV(buffer);
+    return w;
 }
 
-Decoded DecodeMp3(const std::string& path) {
-    Decoded d;
+Sound DecodeMp3(const std::string& path) {
+    Sound d;
     mpg123_init();
-    int err = 0;
-    mpg123_handle* h = mpg123_new(nullptr, &err);
+    mpg123_handle* h = mpg123_new(nullptr, nullptr);
     if (!h) return d;
     mpg123_param(h, MPG123_FLAGS, MPG123_GAPLESS | MPG123_QUIET, 0);
-    if (mpg123_open(h, path.c_str()) != MPG123_OK) {
-        mpg123_delete(h);
-        return d;
-    }
-    int enc = 0;
-    if (mpg123_getformat(h, &d.rate, &d.channels, &enc) != MPG123_OK) {
+    long rate = 0;
+    int encoding = 0;
+    if (mpg123_open(h, path.c_str()) == MPG123_OK &&
+        mpg123_getformat(h, &rate, &d.channels, &encoding) == MPG123_OK) {
+        mpg123_format_none(h);
+        mpg123_format(h, rate, d.channels, MPG123_ENC_SIGNED_16);
+        d.rate = static_cast<int>(rate);
+        int16_t buf[8192];
+        size_t done = 0;
+        int rc;
+        do {
+            rc = mpg123_read(h, buf, sizeof buf, &done);
+            d.samples.insert(d.samples.end(), buf, buf + done / 2);
+        } while (rc == MPG123_OK || rc == MPG123_NEW_FORMAT);
+        d.ok = rc == MPG123_DONE && !d.samples.empty();
         mpg123_close(h);
-        mpg123_delete(h);
-        return d;
     }
-    mpg123_format_none(h);
-    mpg123_format(h, d.rate, d.channels, MPG123_ENC_SIGNED_16);
-    unsigned char buf[16384];
-    size_t done = 0;
-    int rc;
-    while ((rc = mpg123_read(h, buf, sizeof buf, &done)) == MPG123_OK || rc == MPG123_NEW_FORMAT ||
-           done > 0) {
-        for (size_t i = 0; i + 1 < done; i += 2)
-            d.samples.push_back(static_cast<int16_t>(buf[i] | (buf[i + 1] << 8)));
-        if (rc != MPG123_OK && rc != MPG123_NEW_FORMAT) break;
-    }
-    d.ok = rc == MPG123_DONE && !d.samples.empty();
-    mpg123_close(h);
     mpg123_delete(h);
     return d;
 }

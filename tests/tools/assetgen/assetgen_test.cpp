@@ -1,0 +1,348 @@
+// assetgen_test.cpp - the asset generator, checked with independent decoders. The data
+// tree the build generated against the game's asset tables: every file at its exact
+// path, decodable, at the size its cell grid needs, clean transparency, clean sound
+// ends, seamless music loops; a second run writes the same bytes; packed by pva under
+// the game's key, the tree reads back the same through the file layer. And the
+// encoders on their own: BMP row padding, PNG alpha, JPEG colour, WAV, gapless MP3
+// loops, the movie's chunk index.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <string>
+
+#include "media/core/tracked_alloc.h"
+#include "media/file/file_access.h"
+#include "pavex.h"
+#include "tests/support/temp_dir.h"
+#include "tests/tools/assetgen/decode_helpers.h"
+#include "tools/assetgen/audio.h"
+#include "tools/assetgen/canvas.h"
+#include "tools/assetgen/image_files.h"
+
+namespace fs = std::filesystem;
+using namespace assetgen;
+
+namespace {
+const std::string kData = DATA_TREE "/";
+
+// The picture tables of the game: file, cells across and down, cell width and height;
+// 0 x 0 cells for a whole picture of any size.
+struct Expected {
+    const char* path;
+    int across, down, cellW, cellH;
+};
+const Expected kPictures[] = {
+    {"image/menu/Title.png", 0, 0, 0, 0},
+    {"image/menu/MainMenu.png", 1, 8, 256, 32},
+    {"image/menu/GameMode.png", 1, 8, 256, 32},
+    {"image/menu/NetWork.png", 1, 8, 256, 32},
+    {"image/menu/Select.png", 1, 8, 256, 32},
+    {"image/config/Connection.png", 1, 3, 384, 32},
+    {"image/config/ConfigMenu.png", 1, 9, 256, 32},
+    {"image/config/ConfigEdit.png", 1, 7, 128, 32},
+    {"image/config/Volume.bmp", 1, 6, 256, 32},
+    {"image/config/configInformation.bmp", 0, 0, 0, 0},
+    {"image/game/block2.bmp", 10, 1, 24, 24},
+    {"image/game/NextBlock.png", 3, 3, 96, 48},
+    {"image/game/HoldBlock.png", 3, 3, 48, 24},
+    {"image/game/Interface.png", 1, 7, 96, 24},
+    {"image/game/FallGauge.png", 5, 1, 16, 256},
+    {"image/game/combobar.bmp", 4, 1, 16, 256},
+    {"image/game/VSResult.png", 1, 3, 256, 64},
+    {"image/game/Ready.png", 1, 16, 128, 32},
+    {"image/game/GameOver.png", 0, 0, 0, 0},
+    {"image/game/GameClear.png", 0, 0, 0, 0},
+    // The frame is drawn at the wall column of a 12 x 22 cell well.
+    {"image/game/Edge.png", 1, 1, 12 * 24, 22 * 24},
+    {"image/common/Number_s_b.png", 13, 1, 16, 16},
+    {"image/common/Number_s_r.png", 13, 1, 16, 16},
+    {"image/common/Number_s_y.png", 13, 1, 16, 16},
+    {"image/common/Number_s_w.png", 13, 1, 16, 16},
+    {"image/common/Number_s_a.png", 13, 1, 16, 16},
+    {"image/common/Number_b_b.png", 12, 1, 32, 32},
+    {"image/common/Number_b_r.png", 12, 1, 32, 32},
+    {"image/common/Number_b_y.png", 12, 1, 32, 32},
+    {"image/common/Number_b_w.png", 12, 1, 32, 32},
+    {"image/common/Cursor.bmp", 0, 0, 0, 0},
+    // The backgrounds and the shading fill the 800 x 600 screen without stretching.
+    {"image/BG/Filter.bmp", 1, 1, 800, 600},
+    {"image/BG/BG001.jpg", 1, 1, 800, 600},
+    {"image/BG/BG002.jpg", 1, 1, 800, 600},
+    {"image/BG/BG003.jpg", 1, 1, 800, 600},
+    {"image/BG/BG004.jpg", 1, 1, 800, 600},
+    {"image/BG/BG005.jpg", 1, 1, 800, 600},
+    {"image/BG/BG006.jpg", 1, 1, 800, 600},
+    {"image/BG/BG007.jpg", 1, 1, 800, 600},
+    {"image/BG/BG008.jpg", 1, 1, 800, 600},
+};
+const char* const kSounds[] = {
+    "Effect/BlockLanding.wav",  "Effect/Rotation.wav",   "Effect/Select.wav",
+    "Effect/Decide.wav",        "Effect/DeleteLine.wav", "Effect/ConfigSelect.wav",
+    "Effect/ConfigCancel.wav",  "Effect/ScreenShot.wav", "Effect/AddLine.wav",
+    "Effect/Warning.wav",       "Effect/Connect.wav",    "Effect/Quartet.wav",
+    "Effect/Lock.wav",          "Effect/Lvup.wav",       "Effect/HardDrop.wav",
+    "Effect/BlockLanding2.wav", "Effect/Result.wav",     "Voice/Voice_Lvup.wav",
+};
+const char* const kMusic[] = {"BGM000.mp3", "BGM001.mp3", "BGM002.mp3",
+                              "BGM003.mp3", "BGM005.mp3", "BGM007.mp3"};
+
+std::set<std::string> FilesUnder(const fs::path& root) {
+    std::set<std::string> s;
+    for (const auto& e : fs::recursive_directory_iterator(root))
+        if (e.is_regular_file()) s.insert(fs::relative(e.path(), root).generic_string());
+    return s;
+}
+
+int Shell(const std::string& command) {
+    const int rc = std::system((command + " >/dev/null 2>&1").c_str());
+    return WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
+}
+
+// Visible pixels (in x0..x1, y0..y1) that the colour key or the alpha leaves clear.
+int ClearPixels(const Picture& p, int x0, int y0, int x1, int y1) {
+    int count = 0;
+    for (int y = y0; y < y1; ++y)
+        for (int x = x0; x < x1; ++x) count += p.clear(x, y);
+    return count;
+}
+
+// A visible, nearly black pixel next to the transparent area would show as a dark
+// halo when the picture is drawn by colour key over a bright background.
+int HaloPixels(const Picture& p) {
+    int count = 0;
+    for (int y = 0; y < p.height; ++y)
+        for (int x = 0; x < p.width; ++x) {
+            const uint8_t* c = p.at(x, y);
+            if (p.clear(x, y) || std::max({c[0], c[1], c[2]}) >= 16) continue;
+            bool edge = false;
+            for (int ny = std::max(0, y - 1); ny <= std::min(p.height - 1, y + 1); ++ny)
+                for (int nx = std::max(0, x - 1); nx <= std::min(p.width - 1, x + 1); ++nx)
+                    edge |= p.clear(nx, ny);
+            count += edge;
+        }
+    return count;
+}
+
+std::string Written(const TempDir& dir, const char* name, const std::vector<uint8_t>& bytes) {
+    std::ofstream(dir.file(name), std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
+    return dir.file(name);
+}
+
+uint32_t U32(const std::vector<uint8_t>& b, size_t o) {
+    return b[o] | b[o + 1] << 8 | b[o + 2] << 16 | static_cast<uint32_t>(b[o + 3]) << 24;
+}
+
+int Peak(const Sound& s) {
+    int m = 0;
+    for (int16_t v : s.samples) m = std::max(m, std::abs(static_cast<int>(v)));
+    return m;
+}
+
+}  // namespace
+
+TEST(AssetTree, EveryTableFileExistsWithExactNameAndNothingElse) {
+    std::set<std::string> expected = {"movie/MV004.avi"};
+    for (const Expected& e : kPictures) expected.insert(e.path);
+    for (const char* f : kSounds) expected.insert(std::string("Sound/") + f);
+    for (const char* f : kMusic) expected.insert(std::string("Sound/BGM/") + f);
+    EXPECT_EQ(FilesUnder(kData), expected);
+}
+
+TEST(AssetTree, PicturesDecodeAtTheirGridSizeWithCleanTransparency) {
+    for (const Expected& e : kPictures) {
+        SCOPED_TRACE(e.path);
+        const Picture p = ReadPicture(kData + e.path);
+        ASSERT_TRUE(p.ok);
+        if (e.across > 0) {
+            EXPECT_EQ(p.width, e.across * e.cellW);
+            EXPECT_EQ(p.height, e.down * e.cellH);
+        }
+        EXPECT_EQ(HaloPixels(p), 0);
+    }
+    // The shading both darkens (visible pixels) and lets the scene through (key pixels).
+    const int keyed = ClearPixels(ReadPicture(kData + "image/BG/Filter.bmp"), 0, 0, 800, 600);
+    EXPECT_GT(keyed, 800 * 600 / 4);
+    EXPECT_LT(keyed, 800 * 600 * 3 / 4);
+}
+
+TEST(AssetTree, BlockTilesAndWellFrameFitThePlayScreen) {
+    const Picture blocks = ReadPicture(kData + "image/game/block2.bmp");
+    ASSERT_EQ(blocks.width, 240);
+    // Cells 0-7 (pieces and garbage) are drawn without transparency and also as the
+    // landing point with it: no key pixel may punch holes into them; their centres
+    // show eight different colours.
+    std::set<uint32_t> centres;
+    for (int cell = 0; cell < 8; ++cell) {
+        EXPECT_EQ(ClearPixels(blocks, cell * 24, 0, cell * 24 + 24, 24), 0) << cell;
+        centres.insert(blocks.rgb(cell * 24 + 12, 14));
+    }
+    EXPECT_EQ(centres.size(), 8u);
+    // Cell 8: empty with grid lines (mostly see-through, some lines); cell 9 all key.
+    EXPECT_GT(ClearPixels(blocks, 8 * 24, 0, 9 * 24, 24), 24 * 24 * 2 / 3);
+    EXPECT_LT(ClearPixels(blocks, 8 * 24, 0, 9 * 24, 24), 24 * 24);
+    EXPECT_EQ(ClearPixels(blocks, 9 * 24, 0, 10 * 24, 24), 24 * 24);
+    // The 10 x 21 cells of the playfield inside the well frame stay see-through; the
+    // wall pillar is drawn.
+    const Picture edge = ReadPicture(kData + "image/game/Edge.png");
+    ASSERT_TRUE(edge.ok);
+    EXPECT_EQ(ClearPixels(edge, 24, 0, 11 * 24, 21 * 24), 10 * 24 * 21 * 24);
+    EXPECT_FALSE(edge.clear(12, 300));
+}
+
+TEST(AssetTree, SoundsEndCleanlyMusicLoopsWithoutClickAndTheMovieIsWhole) {
+    for (const char* f : kSounds) {
+        SCOPED_TRACE(f);
+        const Sound w = ReadWav(kData + "Sound/" + f);
+        ASSERT_TRUE(w.ok);
+        EXPECT_TRUE(w.channels == 1 || w.channels == 2);
+        EXPECT_EQ(w.rate, 44100);
+        ASSERT_GT(w.samples.size(), 441u);                     // at least 10 ms
+        EXPECT_LE(w.samples.size() / w.channels, 44100u * 3);  // effects stay short
+        EXPECT_GT(Peak(w), 8000);  // loud enough to cut through the music
+        for (int ch = 0; ch < w.channels; ++ch)
+            EXPECT_LE(std::abs(w.samples[w.samples.size() - w.channels + ch]), 64);
+    }
+    for (const char* f : kMusic) {
+        SCOPED_TRACE(f);
+        const Sound d = DecodeMp3(kData + "Sound/BGM/" + f);
+        ASSERT_TRUE(d.ok);
+        EXPECT_EQ(d.rate, 44100);
+        ASSERT_EQ(d.channels, 2);
+        const size_t frames = d.samples.size() / 2;
+        EXPECT_GE(frames, 44100u * 12);
+        EXPECT_LE(frames, 44100u * 32);
+        EXPECT_GT(Peak(d), 8000);
+        EXPECT_LT(Peak(d), 32000);  // headroom below the effects
+        // The jump from the last frame back to the first must look like the steps
+        // around it, not like a click.
+        for (int ch = 0; ch < 2; ++ch) {
+            auto at = [&](size_t i) { return static_cast<int>(d.samples[i * 2 + ch]); };
+            int local = 0;
+            for (size_t i = 0; i < 64; ++i) {
+                local = std::max(local, std::abs(at(i + 1) - at(i)));
+                local = std::max(local, std::abs(at(frames - 1 - i) - at(frames - 2 - i)));
+            }
+            EXPECT_LE(std::abs(at(0) - at(frames - 1)), local * 2 + 64) << "channel " << ch;
+        }
+    }
+    // The movie: a RIFF AVI whose index points at one JPEG frame chunk per entry.
+    const std::vector<uint8_t> avi = ReadAll(kData + "movie/MV004.avi");
+    const std::string text(avi.begin(), avi.end());
+    ASSERT_EQ(text.substr(0, 4) + text.substr(8, 4), "RIFFAVI ");
+    EXPECT_EQ(U32(avi, 4) + 8, avi.size());
+    const size_t movi = text.find("movi"), idx = text.rfind("idx1");
+    ASSERT_TRUE(movi != std::string::npos && idx != std::string::npos && idx + 8 <= avi.size());
+    const size_t entries = U32(avi, idx + 4) / 16;
+    EXPECT_GE(entries, 10u);
+    for (size_t k = 0; k < entries && idx + 24 + k * 16 <= avi.size(); ++k) {
+        const size_t e = idx + 8 + k * 16, chunk = movi + U32(avi, e + 8);
+        ASSERT_LT(chunk + 10, avi.size());
+        EXPECT_EQ(text.substr(chunk, 4), "00dc");
+        EXPECT_EQ(U32(avi, chunk + 4), U32(avi, e + 12));
+        EXPECT_EQ(text.substr(chunk + 8, 2), "\xFF\xD8") << "frame " << k << " is no JPEG";
+    }
+}
+
+TEST(AssetTree, ASecondRunWritesTheSameBytesAndMistakesFailWithoutATree) {
+    TempDir dir;
+    ASSERT_EQ(Shell(std::string(ASSETGEN_EXE) + " '" + dir.path() + "'"), 0);
+    const std::set<std::string> files = FilesUnder(kData);
+    ASSERT_EQ(FilesUnder(dir.path() + "/data"), files);
+    for (const std::string& f : files)
+        EXPECT_TRUE(ReadAll(kData + f) == ReadAll(dir.path() + "/data/" + f)) << f;
+    EXPECT_EQ(Shell(ASSETGEN_EXE), 2);
+    EXPECT_EQ(Shell(std::string(ASSETGEN_EXE) + " a b"), 2);
+    // An output folder that cannot be created is a failure, not a silent success.
+    std::ofstream(dir.file("plainfile")) << "x";
+    EXPECT_EQ(Shell(std::string(ASSETGEN_EXE) + " '" + dir.file("plainfile") + "/out'"), 1);
+    EXPECT_FALSE(fs::exists(dir.file("plainfile") + "/out"));
+}
+
+// Read exactly as the game reads it: every file the same bytes as the plain file with
+// the plain tree moved away; the wrong key reads nothing; while the archive is there a
+// plain file beside it is hidden.
+TEST(PackedTree, EveryFileReadsTheSameFromTheArchiveUnderTheGamesKey) {
+    TempDir dir;
+    fs::copy(DATA_TREE, "plain", fs::copy_options::recursive);
+    ASSERT_EQ(Shell(std::string(PVA_PATH) + " pack plain data.dat --key KWZ"), 0);
+    ASSERT_EQ(FileStartUp(), 0);
+    SetArchiveExtension("dat");
+    SetArchiveKey("XYZ");
+    EXPECT_EQ(FileOpen("./data/Sound/Effect/Decide.wav"), 0u);
+    SetArchiveKey("KWZ");
+    const std::set<std::string> files = FilesUnder("plain");
+    ASSERT_GT(files.size(), 50u);
+    for (const std::string& f : files) {
+        size_t size = 0;
+        void* bytes = FileReadAll(("./data/" + f).c_str(), 64u << 20, &size);
+        ASSERT_NE(bytes, nullptr) << f;
+        const std::vector<uint8_t> expected = ReadAll("plain/" + f);
+        EXPECT_TRUE(size == expected.size() &&
+                    std::equal(expected.begin(), expected.end(), static_cast<uint8_t*>(bytes)))
+            << f;
+        TrackedFree(bytes);
+    }
+    EXPECT_EQ(FileOpenCount(), 0);
+    fs::create_directories("data/image");
+    std::ofstream("data/image/extra.png") << "not in the archive";
+    EXPECT_EQ(FileOpen("./data/image/extra.png"), 0u);
+    FileShutDown();
+}
+
+TEST(Encoders, BmpPngAndJpegDecodeToWhatWasDrawn) {
+    TempDir dir;
+    Canvas c(5, 3);  // odd width: BMP rows need padding
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 5; ++x) c.set(x, y, Rgb(x * 50, y * 100, 7, 255 - x * 60));
+    const Picture bmp = ReadPicture(Written(dir, "t.bmp", EncodeBmp24(c)));
+    const Picture png = ReadPicture(Written(dir, "t.png", EncodePng(c, true)));
+    EXPECT_TRUE(png.hasAlpha);
+    EXPECT_EQ(png.at(4, 0)[3], 15);
+    for (const Picture* p : {&bmp, &png}) {
+        ASSERT_TRUE(p->ok && p->width == 5 && p->height == 3);
+        for (int y = 0; y < 3; ++y)
+            for (int x = 0; x < 5; ++x)
+                EXPECT_EQ(p->rgb(x, y), (x * 50u << 16) | (y * 100u << 8) | 7);
+    }
+    const Picture jpg =
+        ReadPicture(Written(dir, "t.jpg", EncodeJpeg(Canvas(40, 24, Rgb(200, 40, 40)), 90)));
+    ASSERT_TRUE(jpg.ok && jpg.width == 40 && jpg.height == 24);
+    EXPECT_NEAR(jpg.at(20, 12)[0], 200, 8);
+    EXPECT_NEAR(jpg.at(20, 12)[1], 40, 8);
+}
+
+// A WAV of 16-bit PCM whose fade ends on zero. An MP3 of exactly 200 periods of 441 Hz in
+// 20000 frames (a loop with a continuous seam) comes back at the same length, its seam
+// intact (the gapless tag removes encoder delay and padding); mono is refused.
+TEST(Encoders, WavAndGaplessMp3) {
+    TempDir dir;
+    Pcm p;
+    p.channels = 2;
+    p.samples.assign(2 * 1000, 0.5f);
+    FadeOutEnd(p, 5.0f);
+    const Sound w = ReadWav(Written(dir, "t.wav", EncodeWav(p)));
+    ASSERT_TRUE(w.ok && w.channels == 2 && w.rate == 44100 && w.samples.size() == 2000u);
+    EXPECT_EQ(w.samples[0], 16384);
+    EXPECT_EQ(w.samples[1999], 0);
+    const int frames = 20000;
+    p.samples.clear();
+    for (int i = 0; i < frames; ++i)
+        p.samples.insert(p.samples.end(), 2,
+                         0.5f * std::sin(2.0f * 3.14159265f * 441.0f * i / 44100.0f));
+    const Sound d = DecodeMp3(Written(dir, "t.mp3", EncodeMp3(p)));
+    ASSERT_TRUE(d.ok && d.channels == 2);
+    ASSERT_EQ(d.samples.size(), static_cast<size_t>(2 * frames));
+    const int step = static_cast<int>(0.5f * 32767 * 2 * 3.14159265f * 441.0f / 44100.0f);
+    EXPECT_LE(std::abs(d.samples[0] - d.samples[d.samples.size() - 2]), step * 2 + 200);
+    p.channels = 1;
+    EXPECT_TRUE(EncodeMp3(p).empty());
+}
