@@ -46,16 +46,21 @@ bool CompressionFits(uint32_t compression, int bits) {
 }
 
 void DecodeRle(const uint8_t* src, size_t size, bool fourBit, const Target& t) {
-    const int64_t width = t.image->width, height = t.image->height;
-    int64_t x = 0, y = 0;
+    const int width = t.image->width, height = t.image->height;
+    int x = 0, y = 0;
     size_t p = 0;
     while (p + 2 <= size) {
-        const uint32_t n = src[p], v = src[p + 1];
+        const int n = src[p], v = src[p + 1];
         p += 2;
-        if (n > 0) {  // a run of n pixels
-            uint8_t* row = t.Row(y);
-            for (uint32_t i = 0; i < n && x < width; ++i, ++x)
-                row[x] = static_cast<uint8_t>(fourBit ? ((i & 1) ? v & 15 : v >> 4) : v);
+        if (n > 0) {  // a run of n pixels, cut at the end of the row
+            const int count = n < width - x ? n : width - x;
+            uint8_t* row = t.Row(y) + x;
+            if (!fourBit || (v >> 4) == (v & 15))
+                memset(row, fourBit ? v & 15 : v, static_cast<size_t>(count));
+            else
+                for (int i = 0; i < count; ++i)
+                    row[i] = static_cast<uint8_t>((i & 1) ? v & 15 : v >> 4);
+            x += count;
             continue;
         }
         if (v == 0) {  // end of the row
@@ -71,41 +76,46 @@ void DecodeRle(const uint8_t* src, size_t size, bool fourBit, const Target& t) {
             if (y >= height) return;
             if (x > width) x = width;
         } else {  // v literal pixels, padded to a whole number of 16-bit words
-            const size_t bytes = fourBit ? (v + 1) / 2 : v;
+            const size_t bytes = fourBit ? static_cast<size_t>(v + 1) / 2 : static_cast<size_t>(v);
             if (p + bytes > size) return;
-            uint8_t* row = t.Row(y);
-            for (uint32_t i = 0; i < v && x < width; ++i, ++x) {
-                const uint8_t b = src[p + (fourBit ? i / 2 : i)];
-                row[x] = fourBit ? static_cast<uint8_t>((i & 1) ? b & 15 : b >> 4) : b;
-            }
+            const int count = v < width - x ? v : width - x;
+            const uint8_t* in = src + p;
+            uint8_t* row = t.Row(y) + x;
+            if (!fourBit)
+                memcpy(row, in, static_cast<size_t>(count));
+            else
+                for (int i = 0; i < count; ++i)
+                    row[i] = static_cast<uint8_t>((i & 1) ? in[i / 2] & 15 : in[i / 2] >> 4);
+            x += count;
             p += bytes + (bytes & 1);
         }
     }
 }
 
 void DecodeIndexed(const uint8_t* src, int64_t rowBytes, int bits, const Target& t) {
-    const int64_t width = t.image->width;
-    for (int64_t y = 0; y < t.image->height; ++y) {
+    const int width = t.image->width;
+    for (int y = 0; y < t.image->height; ++y) {
         const uint8_t* s = src + y * rowBytes;
         uint8_t* d = t.Row(y);
-        for (int64_t x = 0; x < width; ++x) {
-            if (bits == 8)
-                d[x] = s[x];
-            else if (bits == 4)
-                d[x] = (x & 1) ? s[x / 2] & 15 : s[x / 2] >> 4;
-            else
-                d[x] = (s[x / 8] >> (7 - (x & 7))) & 1;
+        if (bits == 8) {
+            memcpy(d, s, static_cast<size_t>(width));
+        } else if (bits == 4) {
+            for (int x = 0; x < width; ++x) d[x] = (x & 1) ? s[x / 2] & 15 : s[x / 2] >> 4;
+        } else {
+            for (int x = 0; x < width; ++x) d[x] = (s[x / 8] >> (7 - (x & 7))) & 1;
         }
     }
 }
 
 void DecodePacked(const uint8_t* src, int64_t rowBytes, int bits, const uint32_t masks[3],
                   const Target& t) {
+    ChannelScale rgb[3];
+    for (int i = 0; i < 3; ++i) MakeChannelScale(&rgb[i], masks[i]);
     for (int64_t y = 0; y < t.image->height; ++y) {
         if (bits == 24)
             memcpy(t.Row(y), src + y * rowBytes, static_cast<size_t>(t.image->width) * 3);
         else
-            PackedRowTo24(src + y * rowBytes, bits / 8, t.image->width, masks, t.Row(y));
+            PackedRowTo24(src + y * rowBytes, bits / 8, t.image->width, rgb, t.Row(y));
     }
 }
 

@@ -85,22 +85,24 @@ int AllocBaseImage(BaseImage* out, int width, int height, int bits) {
     return 0;
 }
 
-void PackedRowTo24(const uint8_t* src, int bytesPerPixel, int width, const uint32_t masks[3],
+void MakeChannelScale(ChannelScale* s, uint32_t mask) {
+    s->mask = mask;
+    s->shift = LowestBit(mask);
+    s->largest = mask >> s->shift;
+    if (s->largest > 255) return;
+    for (uint32_t v = 0; v <= s->largest; ++v)
+        s->table[v] = static_cast<uint8_t>(s->largest ? v * 255 / s->largest : 0);
+}
+
+void PackedRowTo24(const uint8_t* src, int bytesPerPixel, int width, const ChannelScale rgb[3],
                    uint8_t* dst) {
     for (int x = 0; x < width; ++x, src += bytesPerPixel, dst += 3) {
         uint32_t p = 0;
         for (int i = 0; i < bytesPerPixel; ++i) p |= static_cast<uint32_t>(src[i]) << (8 * i);
-        dst[0] = static_cast<uint8_t>(ScaleChannel(p, masks[2]));
-        dst[1] = static_cast<uint8_t>(ScaleChannel(p, masks[1]));
-        dst[2] = static_cast<uint8_t>(ScaleChannel(p, masks[0]));
+        dst[0] = static_cast<uint8_t>(ScaleChannel(rgb[2], p));
+        dst[1] = static_cast<uint8_t>(ScaleChannel(rgb[1], p));
+        dst[2] = static_cast<uint8_t>(ScaleChannel(rgb[0], p));
     }
-}
-
-uint32_t ScaleChannel(uint32_t pixel, uint32_t mask) {
-    if (!mask) return 0;
-    const int shift = __builtin_ctz(mask);
-    const uint32_t largest = mask >> shift;
-    return static_cast<uint32_t>(uint64_t{(pixel & mask) >> shift} * 255 / largest);
 }
 
 void FreeBaseImage(BaseImage* image) {
@@ -136,46 +138,45 @@ int IsStandardArgb(const BaseImage& image) {
 
 void ConvertToArgb(const BaseImage& image, uint32_t* dst, int pitch) {
     const ColorFormat& f = image.format;
+    const bool standard = f.redMask == 0xFF0000u && f.greenMask == 0xFF00u && f.blueMask == 0xFFu &&
+                          (f.alphaMask == 0xFF000000u || f.alphaMask == 0);
+    const uint32_t opaque = f.alphaMask ? 0 : 0xFF000000u;
     uint32_t palette[256];
+    ChannelScale r = {}, g = {}, b = {}, a = {};
     if (f.colorBits <= 8) {
         for (int i = 0; i < 256; ++i)
             palette[i] = 0xFF000000u | uint32_t{image.palette[i][2]} << 16 |
                          uint32_t{image.palette[i][1]} << 8 | image.palette[i][0];
+    } else if (f.colorBits == 16 || (f.colorBits == 32 && !standard)) {
+        MakeChannelScale(&r, f.redMask);
+        MakeChannelScale(&g, f.greenMask);
+        MakeChannelScale(&b, f.blueMask);
+        MakeChannelScale(&a, f.alphaMask);
     }
-    const uint32_t opaque = f.alphaMask ? 0 : 0xFF000000u;
     for (int y = 0; y < image.height; ++y) {
         const uint8_t* s = image.pixels + static_cast<size_t>(y) * image.pitch;
         uint32_t* d = dst + static_cast<size_t>(y) * pitch;
-        switch (f.colorBits) {
-            case 8:
-                for (int x = 0; x < image.width; ++x) d[x] = palette[s[x]];
-                break;
-            case 16:
-                for (int x = 0; x < image.width; ++x) {
-                    const uint32_t p = ReadLe16(s + 2 * x);
-                    d[x] = 0xFF000000u | ScaleChannel(p, f.redMask) << 16 |
-                           ScaleChannel(p, f.greenMask) << 8 | ScaleChannel(p, f.blueMask);
-                }
-                break;
-            case 24:
-                for (int x = 0; x < image.width; ++x)
-                    d[x] = 0xFF000000u | uint32_t{s[3 * x + 2]} << 16 |
-                           uint32_t{s[3 * x + 1]} << 8 | s[3 * x];
-                break;
-            default:
-                if (f.redMask == 0xFF0000u && f.greenMask == 0xFF00u && f.blueMask == 0xFFu &&
-                    (f.alphaMask == 0xFF000000u || f.alphaMask == 0)) {
-                    const uint32_t* p = reinterpret_cast<const uint32_t*>(s);
-                    for (int x = 0; x < image.width; ++x) d[x] = p[x] | opaque;
-                } else {
-                    for (int x = 0; x < image.width; ++x) {
-                        const uint32_t p = ReadLe32(s + 4 * x);
-                        d[x] = (f.alphaMask ? ScaleChannel(p, f.alphaMask) << 24 : opaque) |
-                               ScaleChannel(p, f.redMask) << 16 |
-                               ScaleChannel(p, f.greenMask) << 8 | ScaleChannel(p, f.blueMask);
-                    }
-                }
-                break;
+        if (f.colorBits <= 8) {
+            for (int x = 0; x < image.width; ++x) d[x] = palette[s[x]];
+        } else if (f.colorBits == 16) {
+            for (int x = 0; x < image.width; ++x) {
+                const uint32_t p = ReadLe16(s + 2 * x);
+                d[x] = 0xFF000000u | ScaleChannel(r, p) << 16 | ScaleChannel(g, p) << 8 |
+                       ScaleChannel(b, p);
+            }
+        } else if (f.colorBits == 24) {
+            for (int x = 0; x < image.width; ++x)
+                d[x] = 0xFF000000u | uint32_t{s[3 * x + 2]} << 16 | uint32_t{s[3 * x + 1]} << 8 |
+                       s[3 * x];
+        } else if (standard) {
+            const uint32_t* p = reinterpret_cast<const uint32_t*>(s);
+            for (int x = 0; x < image.width; ++x) d[x] = p[x] | opaque;
+        } else {
+            for (int x = 0; x < image.width; ++x) {
+                const uint32_t p = ReadLe32(s + 4 * x);
+                d[x] = (f.alphaMask ? ScaleChannel(a, p) << 24 : opaque) |
+                       ScaleChannel(r, p) << 16 | ScaleChannel(g, p) << 8 | ScaleChannel(b, p);
+            }
         }
     }
 }
@@ -221,13 +222,14 @@ int ReadDds(const uint8_t* data, size_t size, BaseImage* out) {
     const uint32_t flags = ReadLe32(data + 80), bits = ReadLe32(data + 88);
     if (!(flags & kRgb) || (flags & (kFourCc | kAlphaPixels))) return -1;
     if ((bits != 16 && bits != 24 && bits != 32) || !ImageSizeAllowed(width, height)) return -1;
-    const uint32_t masks[3] = {ReadLe32(data + 92), ReadLe32(data + 96), ReadLe32(data + 100)};
+    ChannelScale rgb[3];
+    for (int i = 0; i < 3; ++i) MakeChannelScale(&rgb[i], ReadLe32(data + 92 + 4 * i));
     const int64_t rowBytes = width * (bits / 8);
     if (static_cast<uint64_t>(rowBytes * height) > size - kHeader) return -1;
     if (AllocBaseImage(out, static_cast<int>(width), static_cast<int>(height), 24) != 0) return -1;
     MakeColorFormat(&out->format, 24, 0xFF0000u, 0xFF00u, 0xFFu, 0);
     for (int64_t y = 0; y < height; ++y)
         PackedRowTo24(data + kHeader + y * rowBytes, static_cast<int>(bits / 8),
-                      static_cast<int>(width), masks, out->pixels + y * out->pitch);
+                      static_cast<int>(width), rgb, out->pixels + y * out->pitch);
     return 0;
 }

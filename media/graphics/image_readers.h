@@ -69,12 +69,23 @@ void MakeColorFormat(ColorFormat* format, int bits, uint32_t red, uint32_t green
 int ImageSizeAllowed(int64_t width, int64_t height);
 // Allocates the pixels of `out` for the format (rows padded to 4 bytes), zeroed; 0 or -1.
 int AllocBaseImage(BaseImage* out, int width, int height, int bits);
-// Packed pixels (1 to 4 bytes, little-endian) with red, green and blue masks to
-// 24-bit B G R bytes.
-void PackedRowTo24(const uint8_t* src, int bytesPerPixel, int width, const uint32_t masks[3],
+// One channel of packed pixels scaled to 0..255: value * 255 / largest value (0 for
+// an empty mask), by table when the channel has at most 8 bits.
+struct ChannelScale {
+    uint32_t mask;
+    int shift;
+    uint32_t largest;
+    uint8_t table[256];
+};
+void MakeChannelScale(ChannelScale* scale, uint32_t mask);
+inline uint32_t ScaleChannel(const ChannelScale& s, uint32_t pixel) {
+    const uint32_t v = (pixel & s.mask) >> s.shift;
+    return s.largest <= 255 ? s.table[v] : static_cast<uint32_t>(uint64_t{v} * 255 / s.largest);
+}
+// Packed pixels (1 to 4 bytes, little-endian) to 24-bit B G R bytes, with the red,
+// green and blue scales.
+void PackedRowTo24(const uint8_t* src, int bytesPerPixel, int width, const ChannelScale rgb[3],
                    uint8_t* dst);
-// A channel of a packed pixel scaled to 0..255 (value * 255 / largest value).
-uint32_t ScaleChannel(uint32_t pixel, uint32_t mask);
 
 inline uint32_t ReadLe16(const uint8_t* p) {
     return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8;

@@ -12,7 +12,7 @@
 #include "media/graphics/image_readers.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    ImageReadersSetPixelCap(int64_t{1} << 18);
+    ImageReadersSetPixelCap(int64_t{1} << 10);
     return 0;
 }
 
