@@ -12,10 +12,6 @@ namespace {
 
 using GraphicHandles = GraphicsTest;
 
-uint32_t Pattern(int x, int y) {
-    return static_cast<uint32_t>(x * 4 + 1) << 16 | static_cast<uint32_t>(y * 4 + 1) << 8 | 0x80;
-}
-
 TEST_F(GraphicHandles, LayoutCheckNumbersAndStaleHandles) {
     EXPECT_EQ(DeleteAllGraphics(0), 0);  // before start-up: nothing to do
     Start(64, 48);
@@ -49,37 +45,36 @@ TEST_F(GraphicHandles, LayoutCheckNumbersAndStaleHandles) {
 
 TEST_F(GraphicHandles, CellsShareThePictureAndFollowTheGrid) {
     Start(64, 48);
-    WriteBmp("grid.bmp", 50, 30, Pattern);
+    std::filesystem::copy_file(Image("bmp_24bit.bmp"), "grid.bmp");
+    const int whole = LoadImageHandle("grid.bmp");
     const int blocks = TrackedBlockCount();
     int cells[9];
     for (int& c : cells) c = -7;
-    ASSERT_EQ(LoadImageDivided("grid.bmp", 7, 3, 3, 20, 12, cells), 0);
+    ASSERT_EQ(LoadImageDivided("grid.bmp", 7, 3, 3, 10, 6, cells), 0);
     EXPECT_EQ(cells[7], -7);  // only seven made
-    EXPECT_EQ(GraphicCount(), 7);
-    const int corner[7][2] = {{0, 0}, {20, 0}, {40, 0}, {0, 12}, {20, 12}, {40, 12}, {0, 24}};
+    EXPECT_EQ(GraphicCount(), 8);
+    const int corner[7][2] = {{0, 0}, {10, 0}, {20, 0}, {0, 6}, {10, 6}, {20, 6}, {0, 12}};
     for (int k = 0; k < 7; ++k) {
         const GraphicRecord* r = GetGraphicRecord(cells[k]);
         ASSERT_NE(r, nullptr);
         EXPECT_EQ(r->imageData, GetGraphicRecord(cells[0])->imageData);
-        EXPECT_EQ(r->width, k % 3 == 2 ? 10 : 20);  // cut at the right edge
-        EXPECT_EQ(r->height, k == 6 ? 6 : 12);      // and at the bottom
+        EXPECT_EQ(r->width, k % 3 == 2 ? 9 : 10);  // cut at the right edge
+        EXPECT_EQ(r->height, k == 6 ? 5 : 6);      // and at the bottom
         EXPECT_STREQ(r->fileName, "grid.bmp");
-        EXPECT_EQ(GraphicPixel(cells[k], 3, 2) & 0xFFFFFF,
-                  Pattern(corner[k][0] + 3, corner[k][1] + 2));
+        EXPECT_EQ(GraphicPixel(cells[k], 3, 2),
+                  GraphicPixel(whole, corner[k][0] + 3, corner[k][1] + 2));
     }
     // The pixels live while one cell does.
     for (int k = 0; k < 6; ++k) DeleteGraphic(cells[k], 0);
-    EXPECT_EQ(GraphicPixel(cells[6], 5, 5) & 0xFFFFFF, Pattern(5, 29));
+    EXPECT_EQ(GraphicPixel(cells[6], 5, 4), GraphicPixel(whole, 5, 16));
     DeleteGraphic(cells[6], 0);
     EXPECT_EQ(TrackedBlockCount(), blocks);
 
     // A cell that would start at the right edge fails the whole call.
-    WriteBmp("strip.bmp", 48, 10, Pattern);
-    EXPECT_EQ(LoadImageDivided("strip.bmp", 3, 3, 1, 16, 10, cells), 0);
-    EXPECT_EQ(DeleteAllGraphics(0), 0);
-    EXPECT_EQ(LoadImageDivided("strip.bmp", 4, 4, 1, 16, 10, cells), -1);
+    EXPECT_EQ(LoadImageDivided("grid.bmp", 1, 2, 1, 29, 17, cells), 0);
+    DeleteGraphic(cells[0], 0);
+    EXPECT_EQ(LoadImageDivided("grid.bmp", 2, 2, 1, 29, 17, cells), -1);
     EXPECT_TRUE(Logged("グラフィックの分割に失敗しました in CreateDivGraphFromGraphImage"));
-    EXPECT_EQ(GraphicCount(), 0);
     EXPECT_EQ(TrackedBlockCount(), blocks);
     EXPECT_EQ(LoadImageDivided("missing.bmp", 0, 1, 1, 4, 4, cells), 0);  // count below 1
     EXPECT_EQ(LoadImageDivided("missing.bmp", 1, 1, 1, 4, 4, cells), -1);
@@ -89,8 +84,8 @@ TEST_F(GraphicHandles, CellsShareThePictureAndFollowTheGrid) {
 TEST_F(GraphicHandles, DeletionLogsAndFlagsAndTheModeChangeDeletesAll) {
     Start(64, 48);
     std::filesystem::create_directories("pics");
-    WriteBmp("pics/one.bmp", 4, 4, Pattern);
-    const int a = LoadImageHandle("pics/one.bmp");
+    std::filesystem::copy_file(Image("png_rgb.png"), "pics/one.png");
+    const int a = LoadImageHandle("pics/one.png");
     ASSERT_GE(a, 0);
     EXPECT_STREQ(GetGraphicRecord(a)->folder, "pics/");
     int lost = 0;
@@ -98,10 +93,10 @@ TEST_F(GraphicHandles, DeletionLogsAndFlagsAndTheModeChangeDeletesAll) {
     AddGraphic(3, 3, 0, 0);
     EXPECT_EQ(DeleteAllGraphics(1), 0);
     EXPECT_EQ(lost, 1);
-    EXPECT_TRUE(Logged("グラフィック one.bmp の削除"));
+    EXPECT_TRUE(Logged("グラフィック one.png の削除"));
     EXPECT_EQ(GraphicCount(), 0);
 
-    LoadImageHandle("pics/one.bmp");
+    LoadImageHandle("pics/one.png");
     ASSERT_EQ(SetScreenMode(-1, -1, -1, -1), 0);
     EXPECT_EQ(GraphicCount(), 0);
 

@@ -18,35 +18,51 @@ namespace {
 using Readers = GraphicsTest;
 using Bytes = std::vector<uint8_t>;
 
-std::string Image(const std::string& name) {
-    return std::string(TEST_IMAGES) + "/" + name;
-}
-
 struct Case {
     const char* file;
     bool alpha;     // becomes an alpha graphic
     int tolerance;  // per channel
 };
 const Case kCases[] = {
-    {"bmp_1bit.bmp", false, 0},        {"bmp_4bit.bmp", false, 0},
-    {"bmp_4bit_rle.bmp", false, 0},    {"bmp_8bit.bmp", false, 0},
-    {"bmp_8bit_rle.bmp", false, 0},    {"bmp_8bit_v5.bmp", false, 0},
-    {"bmp_16bit_565.bmp", false, 0},   {"bmp_16bit_555.bmp", false, 0},
-    {"bmp_24bit.bmp", false, 0},       {"bmp_24bit_topdown.bmp", false, 0},
-    {"bmp_32bit.bmp", false, 0},       {"bmp_32bit_bitfields.bmp", false, 0},
-    {"jpeg_baseline.jpg", false, 2},   {"jpeg_progressive.jpg", false, 2},
-    {"jpeg_grey.jpg", false, 2},       {"png_rgb.png", false, 0},
-    {"png_rgba.png", true, 0},         {"png_palette.png", false, 0},
-    {"png_palette_trns.png", true, 0}, {"png_grey.png", false, 0},
-    {"png_grey_alpha.png", true, 0},   {"png_1bit.png", false, 0},
-    {"png_interlaced.png", true, 0},   {"png_grey16.png", false, 0},
-    {"png_rgb16.png", false, 0},       {"raw8.bgra", true, 0},
-    {"raw16.bgra", true, 0},           {"tga_rgb24.tga", false, 0},
-    {"tga_rgba32.tga", true, 0},       {"tga_rle32.tga", true, 0},
-    {"tga_mapped.tga", false, 0},      {"tga_mapped_rle.tga", false, 0},
-    {"tga_topleft.tga", false, 0},     {"tga_right_to_left.tga", false, 0},
-    {"tga_rgb16.tga", false, 0},       {"dds_rgb24.dds", false, 0},
-    {"dds_xrgb32.dds", false, 0},      {"masked.bmp", true, 0},
+    {"bmp_1bit.bmp", false, 0},
+    {"bmp_4bit.bmp", false, 0},
+    {"bmp_4bit_rle.bmp", false, 0},
+    {"bmp_8bit.bmp", false, 0},
+    {"bmp_8bit_rle.bmp", false, 0},
+    {"bmp_8bit_v5.bmp", false, 0},
+    {"bmp_16bit_565.bmp", false, 0},
+    {"bmp_16bit_555.bmp", false, 0},
+    {"bmp_24bit.bmp", false, 0},
+    {"bmp_24bit_topdown.bmp", false, 0},
+    {"bmp_32bit.bmp", false, 0},
+    {"bmp_32bit_bitfields.bmp", false, 0},
+    {"jpeg_baseline.jpg", false, 2},
+    {"jpeg_progressive.jpg", false, 2},
+    {"jpeg_grey.jpg", false, 2},
+    {"png_rgb.png", false, 0},
+    {"png_rgba.png", true, 0},
+    {"png_palette.png", false, 0},
+    {"png_palette_trns.png", true, 0},
+    {"png_grey.png", false, 0},
+    {"png_grey_alpha.png", true, 0},
+    {"png_rgb_trns.png", true, 0},
+    {"png_1bit.png", false, 0},
+    {"png_interlaced.png", true, 0},
+    {"png_grey16.png", false, 0},
+    {"png_rgb16.png", false, 0},
+    {"raw8.bgra", true, 0},
+    {"raw16.bgra", true, 0},
+    {"tga_rgb24.tga", false, 0},
+    {"tga_rgba32.tga", true, 0},
+    {"tga_rle32.tga", true, 0},
+    {"tga_mapped.tga", false, 0},
+    {"tga_mapped_rle.tga", false, 0},
+    {"tga_topleft.tga", false, 0},
+    {"tga_right_to_left.tga", false, 0},
+    {"tga_rgb16.tga", false, 0},
+    {"dds_rgb24.dds", false, 0},
+    {"dds_xrgb32.dds", false, 0},
+    {"masked.bmp", true, 0},
 };
 
 // Compares a loaded graphic, and the graphic drawn without transparency, with the
@@ -105,8 +121,8 @@ TEST_F(Readers, PicturesAndMasksLoadFromArchives) {
     EXPECT_EQ(GraphicPixel(cells[1], 0, 0),
               GraphicPixel(LoadImageHandle(Image("png_rgba.png").c_str()), 10, 0));
     // A mask of another size fails the picture.
-    WriteBmp("odd.bmp", 4, 4, [](int, int) { return 0x808080u; });
-    WriteBmp("odd_a.bmp", 5, 4, [](int, int) { return 0x808080u; });
+    std::filesystem::copy_file(Image("bmp_24bit.bmp"), "odd.bmp");
+    ASSERT_EQ(SaveScreenToBmp(0, 0, 5, 4, "odd_a.bmp"), 0);
     EXPECT_EQ(LoadImageHandle("odd.bmp"), -1);
 }
 
@@ -170,6 +186,11 @@ TEST_F(Readers, RunLengthBmpStaysInsideThePicture) {
     EXPECT_EQ(Decode(ReadBmp, Bmp8(2, 1, 1, {0, 200, 1})), (V{R, R}));
     // Indexes beyond the palette are black.
     EXPECT_EQ(Decode(ReadBmp, Bmp8(2, 1, 0, {1, 200, 0, 0})), (V{G, K}));
+    // Deltas move right by up to 255 pixels, and not past the row's end.
+    const std::vector<uint32_t> far = Decode(ReadBmp, Bmp8(200, 1, 1, {0, 2, 150, 0, 1, 1}));
+    EXPECT_EQ(far.size() == 200 ? far[150] : K, G);
+    EXPECT_EQ(Decode(ReadBmp, Bmp8(3, 2, 1, {0, 2, 5, 0, 2, 1, 0, 0, 1, 1})),
+              (V{G, R, R, R, R, R}));
     // Top-down rows.
     EXPECT_EQ(Decode(ReadBmp, Bmp8(1, -2, 0, {1, 0, 0, 0, 0, 0, 0, 0})), (V{G, R}));
 }
@@ -217,6 +238,10 @@ TEST_F(Readers, TgaRulesAndRunsPastTheInput) {
     wide[12] = 0;
     wide[13] = 0x10;  // 4096 pixels wide
     EXPECT_TRUE(Decode(ReadTga, wide).empty());
+    // A colour map starting at index 1: indexes outside it give zero pixels.
+    const Bytes mapped = {0, 1, 1, 1,    0, 2, 0,   24, 0,   0, 0, 0, 4, 0,
+                          1, 0, 8, 0x20, 0, 0, 255, 0,  255, 0, 0, 1, 2, 3};
+    EXPECT_EQ(Decode(ReadTga, mapped), (std::vector<uint32_t>{K, R, G, K}));
 }
 
 TEST_F(Readers, CutShortPngAndJpegFailCleanly) {
