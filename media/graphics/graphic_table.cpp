@@ -3,8 +3,8 @@
 //
 // Owns: the graphic table (32768 slots), the image-data table (65536 slots), both on
 // the core handle table with their slot arrays in static storage, the records and
-// pixel blocks (tracking allocator), the transparent-colour setting. Reading files
-// and drawing live in their own units; this one never touches the screen.
+// pixel blocks (tracking allocator). Reading files and drawing live in their own
+// units; this one never touches the screen.
 #include <stdio.h>
 #include <string.h>
 
@@ -19,8 +19,6 @@ namespace {
 
 struct GraphicManagement {
     int started;
-    uint32_t transColour;
-    int transFromTopLeft;
 };
 
 HandleSlot g_graphicSlots[kGraphicMaxCount];
@@ -29,7 +27,7 @@ HandleTable g_graphics = {
     kHandleGraphic, kGraphicMaxCount, HANDLE_SEARCH_HIGH_WATER, g_graphicSlots, 0, 0, 0};
 HandleTable g_images = {
     kHandleImageData, kImageDataMaxCount, HANDLE_SEARCH_HIGH_WATER, g_imageSlots, 0, 0, 0};
-GraphicManagement g_manage = {0, kDefaultTransColour, 0};
+GraphicManagement g_manage = {0};
 
 bool SizeOk(int width, int height) {
     return width > 0 && height > 0 && width <= kGraphicMaxSide && height <= kGraphicMaxSide &&
@@ -64,7 +62,7 @@ ImageData* MakeImageData(uint32_t* pixels, int pitch, int width, int height, int
     data->width = width;
     data->height = height;
     data->hasAlpha = hasAlpha ? 1 : 0;
-    data->colorKey = g_manage.transFromTopLeft ? (pixels[0] & 0xFFFFFFu) : g_manage.transColour;
+    data->colorKey = kDefaultTransColour;
     return data;
 }
 
@@ -178,19 +176,6 @@ GraphicRecord* GetGraphicRecord(int handle) {
 
 int GraphicCount() {
     return g_graphics.count;
-}
-
-void GraphicsSetTransColour(uint32_t colour, int fromTopLeft) {
-    g_manage.transColour = colour & 0xFFFFFFu;
-    g_manage.transFromTopLeft = fromTopLeft ? 1 : 0;
-}
-
-uint32_t GraphicsTransColour() {
-    return g_manage.transColour;
-}
-
-int GraphicsTransFromTopLeft() {
-    return g_manage.transFromTopLeft;
 }
 
 int GraphicSetLostFlag(int handle, int* flag) {

@@ -19,6 +19,7 @@ constexpr int kGraphicMaxCount = 32768;
 constexpr int kImageDataMaxCount = 65536;
 constexpr int kGraphicMaxSide = 16384;
 constexpr int64_t kGraphicMaxPixels = int64_t{1} << 26;
+// The transparent colour every image data keeps (the program never changes it).
 constexpr uint32_t kDefaultTransColour = 0x000000;
 
 // Pixels shared by a graphic and the cells derived from it.
@@ -71,12 +72,6 @@ int DeleteGraphic(int handle, int logFlag);
 int DeleteAllGraphicsInternal(int logFlag);
 GraphicRecord* GetGraphicRecord(int handle);  // null unless live
 int GraphicCount();
-
-// Later graphics take their transparent colour from this (0x00RRGGBB, black at
-// start), or from their top-left pixel when `fromTopLeft` is 1.
-void GraphicsSetTransColour(uint32_t colour, int fromTopLeft);
-uint32_t GraphicsTransColour();
-int GraphicsTransFromTopLeft();
 
 // The caller's int set to 1 when the graphic is deleted: 0, or -1.
 int GraphicSetLostFlag(int handle, int* flag);
