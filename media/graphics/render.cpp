@@ -26,7 +26,7 @@ enum Op { OP_REPLACE, OP_BLEND, OP_ADD, OP_INVDEST, OP_MUL, OP_COUNT };
 
 // The widest span a row routine is given (the largest draw target).
 constexpr int kMaxSpan = 16384;
-constexpr int kPrefetchRows = 2;
+constexpr int kPrefetchRows = 16;
 
 struct Params {
     uint32_t key;
@@ -284,14 +284,14 @@ void RenderImage(const DrawState& st, const RenderSource& src, int x, int y, int
     // Short rows far apart on the target: its cache lines are asked for a few rows
     // before they are needed.
     auto prefetch = [&](int row) {
-        if (row >= box.y2) return;
         const char* line = reinterpret_cast<const char*>(DestRow(st, row) + box.x1);
         __builtin_prefetch(line, 1);
         __builtin_prefetch(line + static_cast<size_t>(n) * 4 - 1, 1);
     };
-    for (int row = box.y1; row < box.y1 + kPrefetchRows; ++row) prefetch(row);
+    const int ahead = box.y2 - box.y1 < kPrefetchRows ? box.y2 - box.y1 : kPrefetchRows;
+    for (int row = box.y1; row < box.y1 + ahead; ++row) prefetch(row);
     for (int row = box.y1; row < box.y2; ++row) {
-        prefetch(row + kPrefetchRows);
+        if (row + kPrefetchRows < box.y2) prefetch(row + kPrefetchRows);
         fn(DestRow(st, row) + box.x1,
            src.pixels + static_cast<int64_t>(row - y) * src.pitch + (box.x1 - x), n, p);
     }
