@@ -18,56 +18,26 @@ namespace {
 using Readers = GraphicsTest;
 using Bytes = std::vector<uint8_t>;
 
-struct Case {
-    const char* file;
-    bool alpha;     // becomes an alpha graphic
-    int tolerance;  // per channel
-};
-const Case kCases[] = {
-    {"bmp_1bit.bmp", false, 0},
-    {"bmp_4bit.bmp", false, 0},
-    {"bmp_4bit_rle.bmp", false, 0},
-    {"bmp_8bit.bmp", false, 0},
-    {"bmp_8bit_rle.bmp", false, 0},
-    {"bmp_8bit_v5.bmp", false, 0},
-    {"bmp_16bit_565.bmp", false, 0},
-    {"bmp_16bit_555.bmp", false, 0},
-    {"bmp_24bit.bmp", false, 0},
-    {"bmp_24bit_topdown.bmp", false, 0},
-    {"bmp_32bit.bmp", false, 0},
-    {"bmp_32bit_bitfields.bmp", false, 0},
-    {"jpeg_baseline.jpg", false, 2},
-    {"jpeg_progressive.jpg", false, 2},
-    {"jpeg_grey.jpg", false, 2},
-    {"png_rgb.png", false, 0},
-    {"png_rgba.png", true, 0},
-    {"png_palette.png", false, 0},
-    {"png_palette_trns.png", true, 0},
-    {"png_grey.png", false, 0},
-    {"png_grey_alpha.png", true, 0},
-    {"png_rgb_trns.png", true, 0},
-    {"png_1bit.png", false, 0},
-    {"png_interlaced.png", true, 0},
-    {"png_grey16.png", false, 0},
-    {"png_rgb16.png", false, 0},
-    {"raw8.bgra", true, 0},
-    {"raw16.bgra", true, 0},
-    {"tga_rgb24.tga", false, 0},
-    {"tga_rgba32.tga", true, 0},
-    {"tga_rle32.tga", true, 0},
-    {"tga_mapped.tga", false, 0},
-    {"tga_mapped_rle.tga", false, 0},
-    {"tga_topleft.tga", false, 0},
-    {"tga_right_to_left.tga", false, 0},
-    {"tga_rgb16.tga", false, 0},
-    {"dds_rgb24.dds", false, 0},
-    {"dds_xrgb32.dds", false, 0},
-    {"masked.bmp", true, 0},
-};
+// Every picture of images/ that a reader accepts; "+" marks one that becomes an alpha
+// graphic. JPEG pixels may differ from the reference by 2 per channel.
+const char* const kPictures[] = {
+    "bmp_1bit.bmp",          "bmp_4bit.bmp",          "bmp_4bit_rle.bmp",
+    "bmp_8bit.bmp",          "bmp_8bit_rle.bmp",      "bmp_8bit_v5.bmp",
+    "bmp_16bit_565.bmp",     "bmp_16bit_555.bmp",     "bmp_24bit.bmp",
+    "bmp_24bit_topdown.bmp", "bmp_32bit.bmp",         "bmp_32bit_bitfields.bmp",
+    "jpeg_baseline.jpg",     "jpeg_progressive.jpg",  "jpeg_grey.jpg",
+    "png_rgb.png",           "+png_rgba.png",         "png_palette.png",
+    "+png_palette_trns.png", "+png_rgb_trns.png",     "png_grey.png",
+    "+png_grey_alpha.png",   "png_1bit.png",          "+png_interlaced.png",
+    "png_grey16.png",        "png_rgb16.png",         "+raw8.bgra",
+    "+raw16.bgra",           "tga_rgb24.tga",         "+tga_rgba32.tga",
+    "+tga_rle32.tga",        "tga_mapped.tga",        "tga_mapped_rle.tga",
+    "tga_topleft.tga",       "tga_right_to_left.tga", "tga_rgb16.tga",
+    "dds_rgb24.dds",         "dds_xrgb32.dds",        "+masked.bmp"};
 
 // Compares a loaded graphic, and the graphic drawn without transparency, with the
 // reference decode stored beside the picture.
-void ExpectLikeReference(int handle, const std::string& referencePath, const Case& c) {
+void ExpectLikeReference(int handle, const std::string& referencePath, bool alpha, int tolerance) {
     const Bytes ref = archive_test::ReadFile(referencePath);
     ASSERT_GT(ref.size(), 8u);
     const int w = ref[0] | ref[1] << 8, h = ref[4] | ref[5] << 8;
@@ -75,7 +45,7 @@ void ExpectLikeReference(int handle, const std::string& referencePath, const Cas
     ASSERT_NE(r, nullptr);
     ASSERT_EQ(r->width, w);
     ASSERT_EQ(r->height, h);
-    EXPECT_EQ(r->hasAlpha, c.alpha ? 1 : 0);
+    EXPECT_EQ(r->hasAlpha, alpha ? 1 : 0);
     ASSERT_EQ(ClearScreen(), 0);
     ASSERT_EQ(DrawImage(0, 0, handle, 0), 0);
     int worst = 0;
@@ -88,20 +58,21 @@ void ExpectLikeReference(int handle, const std::string& referencePath, const Cas
                 worst = std::max(worst, std::abs(int((got >> shift) & 255) - e[ch]));
                 ASSERT_EQ((shown >> shift) & 255, (got >> shift) & 255) << x << "," << y;
             }
-            if (c.alpha) {
+            if (alpha) {
                 ASSERT_EQ(got >> 24, e[3]) << x << "," << y;
             }
         }
-    EXPECT_LE(worst, c.tolerance);
+    EXPECT_LE(worst, tolerance);
 }
 
 TEST_F(Readers, PicturesOfOtherEncodersMatchAnIndependentDecode) {
     Start(64, 48);
-    for (const Case& c : kCases) {
-        SCOPED_TRACE(c.file);
-        const int handle = LoadImageHandle(Image(c.file).c_str());
+    for (const char* entry : kPictures) {
+        const std::string file = entry + (entry[0] == '+');
+        SCOPED_TRACE(file);
+        const int handle = LoadImageHandle(Image(file).c_str());
         ASSERT_GE(handle, 0);
-        ExpectLikeReference(handle, Image(c.file) + ".ref", c);
+        ExpectLikeReference(handle, Image(file) + ".ref", entry[0] == '+', file[0] == 'j' ? 2 : 0);
     }
     EXPECT_EQ(LoadImageHandle(Image("dds_argb32.dds").c_str()), -1);  // DDS with alpha
 }
@@ -114,8 +85,7 @@ TEST_F(Readers, PicturesAndMasksLoadFromArchives) {
     ASSERT_TRUE(archive_test::Pack("pack", "data.dat", "KWZ"));
     SetArchiveExtension("dat");
     SetArchiveKey("KWZ");
-    ExpectLikeReference(LoadImageHandle("data/image/masked.bmp"), Image("masked.bmp.ref"),
-                        Case{"masked.bmp", true, 0});
+    ExpectLikeReference(LoadImageHandle("data/image/masked.bmp"), Image("masked.bmp.ref"), true, 0);
     int cells[2];
     ASSERT_EQ(LoadImageDivided("data/image/png_rgba.png", 2, 2, 1, 10, 17, cells), 0);
     EXPECT_EQ(GraphicPixel(cells[1], 0, 0),
