@@ -6,7 +6,9 @@
 // Owns: the one screen record below and the two pixel buffers (through the tracking
 // allocator). Presents through plat_window.h only; never touches the window itself
 // except through the frame (FrameApplyWindowMode). Drawing primitives, graphic
-// handles and text live in their own units and reach the surfaces through screen.h.
+// handles and text live in their own units and reach the surfaces through screen.h;
+// this unit starts and stops graphic management with the screen, and a screen
+// graphic (graphics.h) may be the draw target.
 #include "media/graphics/screen.h"
 
 #include <stdint.h>
@@ -17,6 +19,8 @@
 #include "media/core/log.h"
 #include "media/core/services.h"
 #include "media/core/tracked_alloc.h"
+#include "media/graphics/draw.h"
+#include "media/graphics/graphics.h"
 #include "pavex.h"
 #include "media/platform/plat_clock.h"
 #include "media/platform/plat_window.h"
@@ -31,6 +35,7 @@ constexpr int kModeSpacingMs = 2000;      // mode changes closer than this wait 
 constexpr int kModeSpacingWaitMs = 2060;  // ... until this long after the previous one
 constexpr int kModeSettleMs = 60;
 constexpr uint64_t kSoftVBlankMicros = 16666;  // 60 Hz rhythm where the display cannot wait
+constexpr int kPassSide = 256;                 // the start-up pass through the drawing path
 
 struct ScreenRecord {
     int screenWidth, screenHeight;  // 0: none chosen (640 x 480)
@@ -64,15 +69,24 @@ int Bits() {
     return SCREEN.screenColourBits > 0 ? SCREEN.screenColourBits : kDefaultBits;
 }
 
+// A graphic that may be a draw target (made as a drawable screen), or null.
+const GraphicRecord* ScreenGraphic(int target) {
+    const GraphicRecord* record = GetGraphicRecord(target);
+    return record && record->isScreen ? record : nullptr;
+}
+
 DrawSurface SurfaceOf(int target) {
     DrawSurface s = {nullptr, 0, 0, 0};
     if (!SCREEN.started) return s;
-    if (target == PAVEX_SCREEN_FRONT)
+    if (target == PAVEX_SCREEN_FRONT) {
         s.pixels = SCREEN.front;
-    else if (target == PAVEX_SCREEN_BACK)
+    } else if (target == PAVEX_SCREEN_BACK) {
         s.pixels = SCREEN.back;
-    else
-        return s;
+    } else {
+        // A screen graphic deleted while it was the target leaves nothing to draw on.
+        const GraphicRecord* record = ScreenGraphic(target);
+        return record ? GraphicSurface(record) : s;
+    }
     s.width = SCREEN.surfaceWidth;
     s.height = SCREEN.surfaceHeight;
     s.pitch = SCREEN.surfaceWidth * 4;
@@ -85,6 +99,8 @@ void TargetSize(int* w, int* h) {
     if (s.pixels) {
         *w = s.width;
         *h = s.height;
+    } else if (SCREEN.drawScreen >= 0) {
+        *w = *h = 0;
     } else {
         *w = Width();
         *h = Height();
@@ -138,6 +154,9 @@ void CreateSurfaces() {
     SCREEN.surfaceWidth = Width();
     SCREEN.surfaceHeight = Height();
     LogString("出力画面用の DirectDrawSurface の作成は正常に終了しました\n");
+    // The memory screen is 32-bit 8-8-8 whatever depth was asked for.
+    LogString("カラー情報\n");
+    LogFormat("A:%08x  B:%08x  G:%08x  B:%08x", 0u, 0xFF0000u, 0xFF00u, 0xFFu);
 }
 
 // Waits until `target` (a tick count) has come.
@@ -278,8 +297,9 @@ int SetScreenModeInternal(int width, int height, int bits, int rate) {
         SCREEN.refreshRate = r;
         return 0;
     }
-    // Graphic handles die with the surfaces; the graphic table clears itself when the
-    // image unit joins.
+    // Every graphic handle dies with a mode change, also when nothing changes.
+    DeleteAllGraphicsInternal(0);
+    if (SCREEN.drawScreen >= 0) SCREEN.drawScreen = PAVEX_SCREEN_FRONT;
     return ChangeMode(w, h, b, r, false);
 }
 
@@ -308,7 +328,8 @@ int FlipScreenInternal() {
 
 int SelectTarget(int target) {
     if (!SCREEN.started) return -1;
-    if (target != PAVEX_SCREEN_FRONT && target != PAVEX_SCREEN_BACK) return -1;
+    if (target != PAVEX_SCREEN_FRONT && target != PAVEX_SCREEN_BACK && !ScreenGraphic(target))
+        return -1;
     SCREEN.drawScreen = target;
     SetClip(0, 0, Width(), Height());
     return 0;
@@ -326,6 +347,7 @@ int StartUp() {
     SCREEN.drawBright = 0xFFFFFF;
     SCREEN.blendMode = 0;
     SCREEN.blendParam = 0;
+    GraphicsStartUp();
     LogString("３Ｄグラフィック描画機能は使用しません\n");
     SCREEN.drawScreen = PAVEX_SCREEN_FRONT;
     SetClip(0, 0, Width(), Height());
@@ -345,6 +367,7 @@ int ScreenStartUp() {
 
 void ScreenShutDown() {
     if (!SCREEN.started && !SCREEN.front && !SCREEN.back) return;
+    GraphicsShutDown();
     ReleaseSurfaces();
     SCREEN.started = 0;
     LogString("グラフィック管理系の終了処理は正常に終了しました\n");
@@ -383,11 +406,36 @@ void ScreenSetBlend(int mode, int param) {
     SCREEN.blendParam = param;
 }
 
+int ScreenClipEmpty() {
+    return SCREEN.clipEmpty;
+}
+
+void ScreenShowFrontIfTarget(const DrawState& state) {
+    if (state.target == PAVEX_SCREEN_FRONT && SCREEN.started && PlatWindowIsOpen())
+        PlatPresent(SCREEN.front, SCREEN.surfaceWidth, SCREEN.surfaceHeight,
+                    SCREEN.surfaceWidth * 4, 0);
+}
+
 void ScreenReady() {
     if (!SCREEN.started) return;
     SCREEN.waitVSync = 1;
     SelectTarget(PAVEX_SCREEN_BACK);
     SelectTarget(PAVEX_SCREEN_FRONT);
+    // One pass through the drawing path, as a program's first frame will take it:
+    // a screen graphic made and deleted, black pictures drawn blended, plain and
+    // stretched. Every graphic made here is gone again afterwards.
+    DeleteGraphic(AddGraphic(kPassSide, kPassSide, 0, 1), 0);
+    const int black = AddGraphic(kPassSide, kPassSide, 0, 0);
+    const int second = AddGraphic(kPassSide, kPassSide, 0, 0);
+    SelectTarget(PAVEX_SCREEN_BACK);
+    SelectBlendMode(3, 128);
+    DrawImage(0, 0, black, 0);
+    SelectBlendMode(0, 0);
+    SelectTarget(PAVEX_SCREEN_FRONT);
+    DrawImage(0, 0, black, 0);
+    DrawImageStretched(0, 0, 640, 480, second, 0);
+    DeleteGraphic(black, 0);
+    DeleteGraphic(second, 0);
 }
 
 void ScreenWindowEvent(int event) {

@@ -27,7 +27,7 @@ struct ClipRect {
 // call clips once against `clip` and picks its row routine from the rest; nothing
 // is drawn when `surface.pixels` is null or the clip rectangle is empty.
 struct DrawState {
-    int target;  // -4 front, -2 back, or a screen graphic
+    int target;  // -4 front, -2 back, or a screen graphic (see graphics.h)
     DrawSurface surface;
     ClipRect clip;
     int clipEmpty;
@@ -37,13 +37,17 @@ struct DrawState {
 };
 DrawState ScreenDrawState();
 void ScreenSetBlend(int mode, int param);
+int ScreenClipEmpty();  // 1 when every drawing call draws nothing
+// After drawing: the front screen as draw target is shown at once.
+void ScreenShowFrontIfTarget(const DrawState& state);
 
 // The rows of the service registry (media/core/services.cpp).
 int ScreenStartUp();  // 0, or -1 (the layer cannot start)
 void ScreenShutDown();
 void ScreenWindowEvent(int event);  // exposed: show the last picture; display changed
 void ScreenResetDefaults();         // mode, brightness and flags to defaults (screen down)
-// The end of start-up: wait for the vertical blank, back then front screen as target.
+// The end of start-up: wait for the vertical blank, back then front screen as target,
+// one pass through the drawing path.
 void ScreenReady();
 // Rebuilds the screen after a switch between window and full screen: 0, or -1.
 int ScreenRebuild();
@@ -53,6 +57,6 @@ int ScreenStarted();  // 1 while the screen surfaces exist
 int ScreenWidth();
 int ScreenHeight();
 int ScreenColourBits();                 // the depth the screen really has (the memory screen: 32)
-DrawSurface ScreenSurface(int target);  // -4 or -2
+DrawSurface ScreenSurface(int target);  // -4, -2 or a screen graphic
 
 #endif

@@ -68,6 +68,36 @@ int SetClipRect(int x1, int y1, int x2, int y2);
 int SetDrawBrightness(int red, int green, int blue);
 
 // ---------------------------------------------------------------------------
+// Graphics: images, drawing, screen capture (media/graphics/)
+// ---------------------------------------------------------------------------
+
+// A picture file (BMP, JPEG, PNG, raw BGRA, TGA or DDS; plain or inside an archive)
+// as a graphic handle, or -1. "name_a.ext" beside "name.ext" is an alpha mask (its
+// brightness). Pixels equal to the transparent colour (black) are left out when a
+// graphic without alpha is drawn with transparency.
+int LoadImageHandle(const char* fileName);
+// The picture cut into cells of cellWidth x cellHeight, left to right, then top to
+// bottom (`across` per row, `down` rows), at most `count` of them, into handles[].
+// 0, or -1 (nothing is left made). A count below 1 makes nothing and returns 0.
+int LoadImageDivided(const char* fileName, int count, int across, int down, int cellWidth,
+                     int cellHeight, int* handles);
+int DeleteAllGraphics(int logFlag);  // 1 logs each deletion; 0
+
+// Drawing to the draw target, inside the clip rectangle, with the draw brightness.
+// transparent 1 leaves out the transparent colour or follows the graphic's alpha.
+// 0, or -1 for a handle that is not a live graphic.
+int DrawImage(int x, int y, int graphic, int transparent);
+// The graphic fills x1..x2-1 by y1..y2-1; reversed corners mirror it.
+int DrawImageStretched(int x1, int y1, int x2, int y2, int graphic, int transparent);
+// A colour value for the screen in force (32-bit screen: 0xFFRRGGBB).
+uint32_t MakeColor(int red, int green, int blue);
+
+// x1, y1 .. x2, y2 (right and bottom exclusive) of the draw target, cut to the clip
+// rectangle, as a 24-bit BMP file, written whole or not at all. -1 before start-up
+// or for an empty rectangle; 0 otherwise (a file that cannot be written is logged).
+int SaveScreenToBmp(int x1, int y1, int x2, int y2, const char* fileName);
+
+// ---------------------------------------------------------------------------
 // Text and fonts (media/graphics/text.cpp)
 // ---------------------------------------------------------------------------
 

@@ -1,0 +1,104 @@
+// draw.cpp - DrawImage, DrawImageStretched, MakeColor and the blend mode.
+//
+// Owns: the public drawing calls: each validates its handle, fetches the draw state
+// once and hands the graphic to the software renderer (render.cpp), which clips and
+// picks the row routine. Never touches pixels itself.
+#include "media/graphics/draw.h"
+
+#include "media/core/api_lock.h"
+#include "media/core/frame.h"
+#include "media/graphics/graphics.h"
+#include "media/graphics/movie.h"
+#include "media/graphics/render.h"
+#include "media/graphics/screen.h"
+#include "pavex.h"
+
+namespace {
+
+// The graphic to draw for `handle` after the checks every drawing call makes first,
+// or null: *result is 0 when the clip rectangle is empty, -1 for a bad handle.
+const GraphicRecord* Prepare(int handle, int* result) {
+    *result = 0;
+    if (ScreenClipEmpty()) return nullptr;
+    const GraphicRecord* record = GetGraphicRecord(handle);
+    if (!record) {
+        *result = -1;
+        return nullptr;
+    }
+    FrameWaitWhileInactive();
+    if (record->movie != -1) MovieUpdateGraphic(handle);
+    return GetGraphicRecord(handle);  // the wait pumps messages: look again
+}
+
+int DrawImageInternal(int x, int y, int handle, int transparent) {
+    int result = 0;
+    const GraphicRecord* record = Prepare(handle, &result);
+    if (!record) return result;
+    const DrawState state = ScreenDrawState();
+    RenderImage(state, GraphicSource(record), x, y, transparent);
+    ScreenShowFrontIfTarget(state);
+    return 0;
+}
+
+int DrawImageStretchedInternal(int x1, int y1, int x2, int y2, int handle, int transparent) {
+    int result = 0;
+    const GraphicRecord* record = Prepare(handle, &result);
+    if (!record) return result;
+    const DrawState state = ScreenDrawState();
+    RenderImageStretched(state, GraphicSource(record), x1, y1, x2, y2, transparent);
+    ScreenShowFrontIfTarget(state);
+    return 0;
+}
+
+}  // namespace
+
+int SelectBlendMode(int mode, int param) {
+    ScreenSetBlend(mode, param < 0 ? 0 : param > 255 ? 255 : param);
+    return 0;
+}
+
+ColorFormat ScreenColourFormat() {
+    ColorFormat f;
+    if (ScreenColourBits() == 32)
+        MakeColorFormat(&f, 32, 0xFF0000u, 0xFF00u, 0xFFu, 0);
+    else
+        MakeColorFormat(&f, 16, 0xF800u, 0x7E0u, 0x1Fu, 0);
+    return f;
+}
+
+uint32_t PackColour(const ColorFormat& f, int red, int green, int blue) {
+    auto channel = [](int value, int width, int shift) {
+        return (static_cast<uint32_t>(value & 255) >> (8 - width)) << shift;
+    };
+    return channel(red, f.redWidth, f.redShift) + channel(green, f.greenWidth, f.greenShift) +
+           channel(blue, f.blueWidth, f.blueShift) + f.noneMask;
+}
+
+int NearestPaletteIndex(const uint8_t palette[256][3], int red, int green, int blue) {
+    int best = 0;
+    int bestDistance = 16777215;
+    for (int i = 0; i < 256; ++i) {
+        const int dr = palette[i][0] - red, dg = palette[i][1] - green, db = palette[i][2] - blue;
+        const int distance = dr * dr + dg * dg + db * db;
+        if (distance < bestDistance) {
+            bestDistance = distance;
+            best = i;
+        }
+    }
+    return best;
+}
+
+int DrawImage(int x, int y, int handle, int transparent) {
+    ApiScope lock;
+    return DrawImageInternal(x, y, handle, transparent);
+}
+
+int DrawImageStretched(int x1, int y1, int x2, int y2, int handle, int transparent) {
+    ApiScope lock;
+    return DrawImageStretchedInternal(x1, y1, x2, y2, handle, transparent);
+}
+
+uint32_t MakeColor(int red, int green, int blue) {
+    ApiScope lock;
+    return PackColour(ScreenColourFormat(), red, green, blue);
+}

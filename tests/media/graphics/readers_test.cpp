@@ -1,0 +1,232 @@
+// Image readers: pictures written by PIL and ImageMagick (images/make_images.py) load
+// and draw to the pixels of an independent decode; archives; and the classic
+// decoder faults on hostile input, each by name.
+#include <gtest/gtest.h>
+
+#include <limits.h>
+
+#include <filesystem>
+
+#include "media/core/tracked_alloc.h"
+#include "media/graphics/image_readers.h"
+#include "pavex.h"
+#include "tests/media/file/archive_fixture.h"
+#include "tests/media/graphics/graphics_fixture.h"
+
+namespace {
+
+using Readers = GraphicsTest;
+using Bytes = std::vector<uint8_t>;
+
+// Every picture of images/ that a reader accepts; "+" marks one that becomes an alpha
+// graphic. JPEG pixels may differ from the reference by 2 per channel.
+const char* const kPictures[] = {
+    "bmp_1bit.bmp",          "bmp_4bit.bmp",          "bmp_4bit_rle.bmp",
+    "bmp_8bit.bmp",          "bmp_8bit_rle.bmp",      "bmp_8bit_v5.bmp",
+    "bmp_16bit_565.bmp",     "bmp_16bit_555.bmp",     "bmp_24bit.bmp",
+    "bmp_24bit_topdown.bmp", "bmp_32bit.bmp",         "bmp_32bit_bitfields.bmp",
+    "jpeg_baseline.jpg",     "jpeg_progressive.jpg",  "jpeg_grey.jpg",
+    "png_rgb.png",           "+png_rgba.png",         "png_palette.png",
+    "+png_palette_trns.png", "+png_rgb_trns.png",     "png_grey.png",
+    "+png_grey_alpha.png",   "png_1bit.png",          "+png_interlaced.png",
+    "png_grey16.png",        "png_rgb16.png",         "+raw8.bgra",
+    "+raw16.bgra",           "tga_rgb24.tga",         "+tga_rgba32.tga",
+    "+tga_rle32.tga",        "tga_mapped.tga",        "tga_mapped_rle.tga",
+    "tga_topleft.tga",       "tga_right_to_left.tga", "tga_rgb16.tga",
+    "dds_rgb24.dds",         "dds_xrgb32.dds",        "+masked.bmp"};
+
+// Compares a loaded graphic, and the graphic drawn without transparency, with the
+// reference decode stored beside the picture.
+void ExpectLikeReference(int handle, const std::string& referencePath, bool alpha, int tolerance) {
+    const Bytes ref = archive_test::ReadFile(referencePath);
+    ASSERT_GT(ref.size(), 8u);
+    const int w = ref[0] | ref[1] << 8, h = ref[4] | ref[5] << 8;
+    const GraphicRecord* r = GetGraphicRecord(handle);
+    ASSERT_NE(r, nullptr);
+    ASSERT_EQ(r->width, w);
+    ASSERT_EQ(r->height, h);
+    EXPECT_EQ(r->hasAlpha, alpha ? 1 : 0);
+    ASSERT_EQ(ClearScreen(), 0);
+    ASSERT_EQ(DrawImage(0, 0, handle, 0), 0);
+    int worst = 0;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const uint8_t* e = &ref[8 + 4 * (static_cast<size_t>(y) * w + x)];
+            const uint32_t got = GraphicPixel(handle, x, y), shown = TargetPixel(x, y);
+            for (int ch = 0; ch < 3; ++ch) {
+                const int shift = 16 - 8 * ch;
+                worst = std::max(worst, std::abs(int((got >> shift) & 255) - e[ch]));
+                ASSERT_EQ((shown >> shift) & 255, (got >> shift) & 255) << x << "," << y;
+            }
+            if (alpha) {
+                ASSERT_EQ(got >> 24, e[3]) << x << "," << y;
+            }
+        }
+    EXPECT_LE(worst, tolerance);
+}
+
+TEST_F(Readers, PicturesOfOtherEncodersMatchAnIndependentDecode) {
+    Start(64, 48);
+    for (const char* entry : kPictures) {
+        const std::string file = entry + (entry[0] == '+');
+        SCOPED_TRACE(file);
+        const int handle = LoadImageHandle(Image(file).c_str());
+        ASSERT_GE(handle, 0);
+        ExpectLikeReference(handle, Image(file) + ".ref", entry[0] == '+', file[0] == 'j' ? 2 : 0);
+    }
+    EXPECT_EQ(LoadImageHandle(Image("dds_argb32.dds").c_str()), -1);  // DDS with alpha
+}
+
+TEST_F(Readers, PicturesAndMasksLoadFromArchives) {
+    Start(64, 48);
+    std::filesystem::create_directories("pack/image");
+    for (const char* f : {"masked.bmp", "masked_a.bmp", "png_rgba.png"})
+        std::filesystem::copy_file(Image(f), std::string("pack/image/") + f);
+    ASSERT_TRUE(archive_test::Pack("pack", "data.dat", "KWZ"));
+    SetArchiveExtension("dat");
+    SetArchiveKey("KWZ");
+    ExpectLikeReference(LoadImageHandle("data/image/masked.bmp"), Image("masked.bmp.ref"), true, 0);
+    int cells[2];
+    ASSERT_EQ(LoadImageDivided("data/image/png_rgba.png", 2, 2, 1, 10, 17, cells), 0);
+    EXPECT_EQ(GraphicPixel(cells[1], 0, 0),
+              GraphicPixel(LoadImageHandle(Image("png_rgba.png").c_str()), 10, 0));
+    // A mask of another size fails the picture.
+    std::filesystem::copy_file(Image("bmp_24bit.bmp"), "odd.bmp");
+    ASSERT_EQ(SaveScreenToBmp(0, 0, 5, 4, "odd_a.bmp"), 0);
+    EXPECT_EQ(LoadImageHandle("odd.bmp"), -1);
+}
+
+// ---- hostile input ----
+
+void Put32(Bytes& b, size_t at, uint32_t v) {
+    for (int i = 0; i < 4; ++i) b[at + i] = static_cast<uint8_t>(v >> (8 * i));
+}
+
+// An 8-bit BMP (two palette entries: red and green) with the given pixel bytes.
+Bytes Bmp8(int32_t w, int32_t h, uint32_t compression, const Bytes& pixels) {
+    Bytes b(54 + 8);
+    b[0] = 'B';
+    b[1] = 'M';
+    Put32(b, 10, 62);
+    Put32(b, 14, 40);
+    Put32(b, 18, static_cast<uint32_t>(w));
+    Put32(b, 22, static_cast<uint32_t>(h));
+    b[26] = 1;
+    b[28] = 8;
+    Put32(b, 30, compression);
+    Put32(b, 46, 2);
+    b[56] = 0xFF;  // entry 0: red (B G R 0)
+    b[59] = 0xFF;  // entry 1: green
+    b.insert(b.end(), pixels.begin(), pixels.end());
+    return b;
+}
+
+// Reads with `reader`; returns the picture as 0xRRGGBB rows (alpha dropped), or an
+// empty vector when refused. Either way nothing stays allocated.
+std::vector<uint32_t> Decode(int (*reader)(const uint8_t*, size_t, BaseImage*), const Bytes& b) {
+    const int blocks = TrackedBlockCount();
+    BaseImage img;
+    std::vector<uint32_t> out;
+    if (reader(b.data(), b.size(), &img) == 0) {
+        out.resize(static_cast<size_t>(img.width) * img.height);
+        ConvertToArgb(img, out.data(), img.width);
+        for (uint32_t& p : out) p &= 0xFFFFFF;
+        FreeBaseImage(&img);
+    }
+    EXPECT_EQ(TrackedBlockCount(), blocks);
+    return out;
+}
+
+constexpr uint32_t R = 0xFF0000, G = 0x00FF00, K = 0;
+
+TEST_F(Readers, RunLengthBmpStaysInsideThePicture) {
+    using V = std::vector<uint32_t>;
+    // Rows are stored bottom-up: the first row decoded is the bottom one.
+    // A delta that moves past the picture ends it; what was skipped stays index 0.
+    EXPECT_EQ(Decode(ReadBmp, Bmp8(3, 2, 1, {2, 1, 0, 2, 9, 9, 3, 1})), (V{R, R, R, G, G, R}));
+    // Row ends past the last row end the picture.
+    EXPECT_EQ(Decode(ReadBmp, Bmp8(2, 2, 1, {1, 1, 0, 0, 1, 1, 0, 0, 0, 0, 2, 1})),
+              (V{G, R, G, R}));
+    // A run longer than the row is cut at its end and does not spill into the next.
+    EXPECT_EQ(Decode(ReadBmp, Bmp8(2, 2, 1, {255, 1, 0, 0, 1, 1})), (V{G, R, G, G}));
+    // A literal run longer than the row is cut too; the data after it still counts.
+    EXPECT_EQ(Decode(ReadBmp, Bmp8(2, 2, 1, {0, 5, 1, 1, 1, 1, 1, 0, 0, 0, 1, 1})),
+              (V{G, R, G, G}));
+    // A literal run that reads past the data ends the picture.
+    EXPECT_EQ(Decode(ReadBmp, Bmp8(2, 1, 1, {0, 200, 1})), (V{R, R}));
+    // Indexes beyond the palette are black.
+    EXPECT_EQ(Decode(ReadBmp, Bmp8(2, 1, 0, {1, 200, 0, 0})), (V{G, K}));
+    // Deltas move right by up to 255 pixels, and not past the row's end.
+    const std::vector<uint32_t> far = Decode(ReadBmp, Bmp8(200, 1, 1, {0, 2, 150, 0, 1, 1}));
+    EXPECT_EQ(far.size() == 200 ? far[150] : K, G);
+    EXPECT_EQ(Decode(ReadBmp, Bmp8(3, 2, 1, {0, 2, 5, 0, 2, 1, 0, 0, 1, 1})),
+              (V{G, R, R, R, R, R}));
+    // Top-down rows.
+    EXPECT_EQ(Decode(ReadBmp, Bmp8(1, -2, 0, {1, 0, 0, 0, 0, 0, 0, 0})), (V{G, R}));
+}
+
+TEST_F(Readers, ImpossibleSizesAreRefusedBeforeAnythingLargeIsAllocated) {
+    Start(64, 48);
+    TrackedSetTrace(-1, 0, 0, 0);  // every allocation is logged from here on
+    const Bytes pixels(64, 0);
+    for (int32_t w : {0, -5, INT_MIN, INT_MAX, 16385})
+        EXPECT_TRUE(Decode(ReadBmp, Bmp8(w, 4, 0, pixels)).empty()) << w;
+    for (int32_t h : {0, INT_MIN, INT_MAX, -16385})
+        EXPECT_TRUE(Decode(ReadBmp, Bmp8(4, h, 0, pixels)).empty()) << h;
+    // 4095 x 4095 claimed by a tiny file, plain and run-length.
+    EXPECT_TRUE(Decode(ReadBmp, Bmp8(4095, 4095, 0, Bytes(40, 1))).empty());
+    EXPECT_TRUE(Decode(ReadBmp, Bmp8(4095, 4095, 1, {0, 1})).empty());
+    Bytes tga(40, 0);
+    tga[2] = 2;
+    tga[12] = tga[14] = 0xFF;
+    tga[13] = tga[15] = 0x0F;  // 4095 x 4095
+    tga[16] = 24;
+    EXPECT_TRUE(Decode(ReadTga, tga).empty());
+    tga[2] = 10;  // run-length: still more than 40 bytes can hold
+    EXPECT_TRUE(Decode(ReadTga, tga).empty());
+    // Width x height x 4 x 2 overflowing 32 bits, in raw BGRA.
+    Bytes raw = {'B', 'G', 'R', 'A', 16, 16, 16, 16, 0, 0, 1, 0, 0, 0, 1, 0};
+    raw.resize(4096);
+    EXPECT_TRUE(Decode(ReadRawBgra, raw).empty());
+    TrackedSetTrace(0, 0, 0, 0);
+    EXPECT_FALSE(Logged("mem alloc"));
+}
+
+TEST_F(Readers, TgaRulesAndRunsPastTheInput) {
+    Bytes tga = {0, 0, 10, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 0, 2, 0, 24, 0x20};
+    const Bytes packets = {0x81, 0, 0, 0xFF, 0x01, 0, 0xFF, 0, 0xFF, 0, 0};
+    Bytes whole = tga;
+    whole.insert(whole.end(), packets.begin(), packets.end());
+    // A run of two red pixels, then two literal pixels (green, blue).
+    EXPECT_EQ(Decode(ReadTga, whole), (std::vector<uint32_t>{R, R, G, 0x0000FF}));
+    for (size_t cut = 1; cut < packets.size(); ++cut)
+        EXPECT_TRUE(Decode(ReadTga, Bytes(whole.begin(), whole.end() - cut)).empty()) << cut;
+    Bytes origin = whole;
+    origin[8] = 1;  // x origin 1
+    EXPECT_TRUE(Decode(ReadTga, origin).empty());
+    Bytes wide = whole;
+    wide[12] = 0;
+    wide[13] = 0x10;  // 4096 pixels wide
+    EXPECT_TRUE(Decode(ReadTga, wide).empty());
+    // A colour map starting at index 1: indexes outside it give zero pixels.
+    const Bytes mapped = {0, 1, 1, 1,    0, 2, 0,   24, 0,   0, 0, 0, 4, 0,
+                          1, 0, 8, 0x20, 0, 0, 255, 0,  255, 0, 0, 1, 2, 3};
+    EXPECT_EQ(Decode(ReadTga, mapped), (std::vector<uint32_t>{K, R, G, K}));
+}
+
+TEST_F(Readers, CutShortPngAndJpegFailCleanly) {
+    for (const char* f :
+         {"png_rgba.png", "png_interlaced.png", "jpeg_baseline.jpg", "jpeg_progressive.jpg"}) {
+        SCOPED_TRACE(f);
+        const Bytes whole = archive_test::ReadFile(Image(f));
+        auto reader = f[0] == 'p' ? ReadPng : ReadJpeg;
+        ASSERT_FALSE(Decode(reader, whole).empty());
+        for (size_t keep = 0; keep + 8 < whole.size(); keep += 7)
+            EXPECT_TRUE(Decode(reader, Bytes(whole.begin(), whole.begin() + keep)).empty()) << keep;
+        Bytes damaged = whole;
+        for (size_t i = 40; i < damaged.size(); i += 11) damaged[i] ^= 0x5A;
+        Decode(reader, damaged);  // whatever it makes of it: no crash, no leak
+    }
+}
+
+}  // namespace
