@@ -11,5 +11,9 @@ int StartUpApplication();
 // closed, then ExitApplication. Returns only when the media layer failed to start
 // (with -1).
 int RunApplication();
+// Saves the whole screen as "./screen/Screen" + year, month, day, hour, minute,
+// second (unpadded) + ".bmp", making the folder when it is missing. Failures are
+// ignored.
+void TakeScreenshot();
 
 #endif

@@ -5,3 +5,4 @@
 #include "shell/settings.h"
 
 GameSettings gameSettings = kDefaultGameSettings;
+bool ShowFps = false;

@@ -26,4 +26,8 @@ constexpr GameSettings kDefaultGameSettings = {1, 4, true, false, false, 40, 255
 // The one instance the whole game reads and the configuration scene edits.
 extern GameSettings gameSettings;
 
+// The play screen shows its frame counter; off at start, switched on for the rest of
+// the run by the title menu's hidden sequence.
+extern bool ShowFps;
+
 #endif
