@@ -20,3 +20,15 @@ int SetDefaultFontType(int fontType) {
     g_fontSettings.defaultFontType = fontType;
     return 0;
 }
+
+// NOT YET BUILT: fonts, the glyph cache and text drawing are open work of the text
+// issue; until they land text draws nothing.
+int DrawTextAt(int, int, const char*, uint32_t, uint32_t) {
+    ApiScope lock;
+    return 0;
+}
+
+int DrawTextFormat(int, int, uint32_t, const char*, ...) {
+    ApiScope lock;
+    return 0;
+}

@@ -102,6 +102,12 @@ int SaveScreenToBmp(int x1, int y1, int x2, int y2, const char* fileName);
 // ---------------------------------------------------------------------------
 
 int SetDefaultFontType(int fontType);
+// One line of Shift-JIS text with the default font, its top-left at x, y, in `colour`
+// with an edge in `edgeColour` (MakeColor values). 0, or -1 for a bad font.
+int DrawTextAt(int x, int y, const char* text, uint32_t colour, uint32_t edgeColour);
+// printf-style; the result is cut to 1023 bytes. Drawn as DrawTextAt with edge colour 0.
+int DrawTextFormat(int x, int y, uint32_t colour, const char* format, ...)
+    __attribute__((format(printf, 4, 5)));
 
 // ---------------------------------------------------------------------------
 // Time and random numbers (media/time/)
