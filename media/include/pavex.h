@@ -12,7 +12,9 @@
 // ever leaves this header.
 //
 // Texts passed in are UTF-8; the library converts them to Shift-JIS where its own
-// formats need it (the log file).
+// formats need it (the log file). The texts drawn on the screen (DrawTextAt,
+// DrawTextFormat) are the exception: they are Shift-JIS, as the game's own message
+// lines are.
 #ifndef PAVEX_H
 #define PAVEX_H
 
@@ -101,7 +103,25 @@ int SaveScreenToBmp(int x1, int y1, int x2, int y2, const char* fileName);
 // Text and fonts (media/graphics/text.cpp)
 // ---------------------------------------------------------------------------
 
+// Texts here are Shift-JIS: one-byte characters and two-byte characters whose first
+// byte is 0x81..0x9F or 0xE0..0xFC. One line, drawn from its top-left corner with the
+// default font (face: the installed Japanese gothic, 16 pixels, weight 600), in
+// `colour` over an edge in `edgeColour` when the font type has the edge bit;
+// brightness and blend mode apply as to pictures. 0, or -1 for a bad font.
+int DrawTextAt(int x, int y, const char* text, uint32_t colour, uint32_t edgeColour);
+// printf-style text (at most 1023 bytes; a longer one is cut), edge colour 0.
+int DrawTextFormat(int x, int y, uint32_t colour, const char* format, ...)
+    __attribute__((format(printf, 4, 5)));
+// Font type of the default font: bit 0 edge, bit 1 anti-aliased (-1 gives 0). 0.
 int SetDefaultFontType(int fontType);
+// A font of its own (the game uses the default font only). faceName: UTF-8, empty
+// for the default face; -1 takes the default of size (16), thickness (6, weight
+// thickness x 100), type (0), character set (1: Japanese; 0 any, 2 Korean) and edge
+// size (1; 1..4, above 1 the edge bit is set). slot -1 takes the first free of the
+// 40; checkNumber -1 the next. A handle, or -1 (logged).
+int CreateFontToHandle(const char* faceName, int size, int thickness, int fontType,
+                       int charsetIndex, int edgeSize, int italic, int slot, int checkNumber);
+int DeleteFontHandle(int font);  // 0, or -1 for a handle that is not a live font
 
 // ---------------------------------------------------------------------------
 // Time and random numbers (media/time/)
