@@ -3,6 +3,7 @@
 // game's two texts, edges, real Japanese glyphs, and golden pictures of both texts.
 #include <stdio.h>
 
+#include <algorithm>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -84,9 +85,9 @@ TEST_F(Text, CacheSizeAndRoundRobin) {
     ASSERT_EQ(FontGetInfo(CreateFontToHandle("", 16, 4, 0, -1, -1, 0, -1, -1), &info), 0);
     EXPECT_EQ(info.cellSize, 16);
     EXPECT_EQ(info.cacheCapacity, 1280);
-    ASSERT_EQ(FontGetInfo(CreateFontToHandle("", 16, 4, 3, -1, 2, 0, -1, -1), &info), 0);
-    EXPECT_EQ(info.cellSize, 24);  // 16 + 2 x 2, to a multiple of 8
-    EXPECT_EQ(info.lineHeight, 20);
+    ASSERT_EQ(FontGetInfo(CreateFontToHandle("", 21, 4, 3, -1, 2, 0, -1, -1), &info), 0);
+    EXPECT_EQ(info.cellSize, 32);    // 21 + 2 x 2, to a multiple of 8
+    EXPECT_EQ(info.lineHeight, 26);  // 21 + 2 x 2, to an even number
 
     const int font = CreateFontToHandle("", 136, -1, 2, -1, -1, 0, -1, -1);
     ASSERT_EQ(FontGetInfo(font, &info), 0);
@@ -137,6 +138,9 @@ TEST_F(Text, FpsTextWalksThePenAndBlanksOnlyAdvance) {
     EXPECT_TRUE(Blank({0, 0, 60, 40}));
     EXPECT_EQ(TextWidth(font, wide.c_str()), TextWidth(font, Sjis("設").c_str()));
     EXPECT_GT(TextWidth(font, wide.c_str()), TextWidth(font, " "));
+    const std::string secondLevel = Sjis("漾");  // a kanji whose first byte is 0xE0
+    ASSERT_EQ(secondLevel[0], '\xE0');
+    EXPECT_EQ(TextWidth(font, secondLevel.c_str()), TextWidth(font, wide.c_str()));
     // Formatting is cut at 1023 bytes, never past the buffer.
     const std::string longText(3000, 'W');
     EXPECT_EQ(DrawTextFormat(0, 100, white, "%s", longText.c_str()), 0);
@@ -179,7 +183,13 @@ TEST_F(Text, EdgeSurroundsTheGlyphAndNeverEntersIt) {
 
 TEST_F(Text, JapaneseMessageDrawsRealGlyphs) {
     Start(64, 48);
+    // The default font is remade when its type changes: the edge appears.
+    auto blue = [](const std::vector<uint32_t>& v) {  // pixels more blue than red
+        return std::count_if(v.begin(), v.end(), [](uint32_t p) { return (p & 255) > (p >> 16); });
+    };
+    EXPECT_EQ(blue(Alone("A")), 0);
     SetDefaultFontType(3);
+    EXPECT_GT(blue(Alone("A")), 10);
     const std::vector<uint32_t> box = Alone("\xF0\x40");  // a code the face has no glyph for
     ASSERT_NE(box, Alone("?"));
     const std::string message = Sjis("設定を保存して終了する");
