@@ -2,14 +2,17 @@
 // FreeType renders its glyphs.
 //
 // Owns: one FreeType library and face per open font (in the caller's state block),
-// the bold and italic synthesis for faces that lack them. Must not touch: anything
-// but the state and the block it is given; it never sees the glyph cache or the
-// screen. fontconfig keeps its configuration for the life of the process.
+// the bold and italic synthesis for faces that lack them, and the fontconfig
+// configuration, loaded when the first font opens and released with the last one
+// (fontconfig's own default configuration would outlive the program's memory
+// checks). Must not touch: anything but the state and the block it is given; it
+// never sees the glyph cache or the screen.
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
 #include FT_OUTLINE_H
 
+#include <mutex>
 #include <new>
 
 #include "media/platform/plat_font.h"
@@ -17,11 +20,35 @@
 namespace {
 
 struct FontState {
+    int holdsConfig;  // 1: counted in g_config.users
     FT_Library library;
     FT_Face face;
     FT_Pos emboldenStrength;  // 26.6 pixels added to every outline, 0 for none
     int oblique;              // 1: outlines sheared to the right
 };
+
+struct SharedConfig {
+    std::mutex guard;
+    FcConfig* config = nullptr;
+    int users = 0;
+};
+SharedConfig g_config;
+
+// The configuration for one more font, or null.
+FcConfig* TakeConfig() {
+    std::lock_guard<std::mutex> lock(g_config.guard);
+    if (!g_config.config) g_config.config = FcInitLoadConfigAndFonts();
+    if (g_config.config) ++g_config.users;
+    return g_config.config;
+}
+
+void DropConfig() {
+    std::lock_guard<std::mutex> lock(g_config.guard);
+    if (g_config.users > 0 && --g_config.users == 0) {
+        FcConfigDestroy(g_config.config);
+        g_config.config = nullptr;
+    }
+}
 
 // The families asked for when no face is named: the installed gothic first, then
 // whatever fontconfig takes for a sans-serif face of the language.
@@ -49,7 +76,7 @@ bool CoversLanguage(FcPattern* match, const char* language) {
 }
 
 // The best face for the request, or null (the caller destroys the pattern).
-FcPattern* MatchFace(const PlatFontRequest& request) {
+FcPattern* MatchFace(FcConfig* config, const PlatFontRequest& request) {
     const bool named = request.faceName && request.faceName[0];
     const char* language = LanguageOf(request.charset);
     FcPattern* pattern = FcPatternCreate();
@@ -67,10 +94,10 @@ FcPattern* MatchFace(const PlatFontRequest& request) {
     FcPatternAddInteger(pattern, FC_WEIGHT, FcWeightFromOpenType(request.weight));
     FcPatternAddInteger(pattern, FC_SLANT, request.italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
     FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
-    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+    FcConfigSubstitute(config, pattern, FcMatchPattern);
     FcDefaultSubstitute(pattern);
     FcResult result = FcResultNoMatch;
-    FcPattern* match = FcFontMatch(nullptr, pattern, &result);
+    FcPattern* match = FcFontMatch(config, pattern, &result);
     FcPatternDestroy(pattern);
     if (!match) return nullptr;
     if ((named && !HasFamily(match, request.faceName)) || !CoversLanguage(match, wanted)) {
@@ -117,17 +144,25 @@ const size_t kPlatFontStateBytes = sizeof(FontState);
 int PlatFontOpen(void* state, const PlatFontRequest& request, PlatFontMetrics* metrics) {
     if (!state || !metrics || request.pixelHeight <= 0) return -1;
     FontState* font = new (state) FontState{};
-    FcPattern* match = MatchFace(request);
-    if (!match) return -1;
-    const int result = OpenMatched(font, match, request, metrics);
-    FcPatternDestroy(match);
-    return result;
+    FcConfig* config = TakeConfig();
+    if (!config) return -1;
+    FcPattern* match = MatchFace(config, request);
+    const int result = match ? OpenMatched(font, match, request, metrics) : -1;
+    if (match) FcPatternDestroy(match);
+    if (result != 0) {
+        DropConfig();
+        return -1;
+    }
+    font->holdsConfig = 1;
+    return 0;
 }
 
 void PlatFontClose(void* state) {
     FontState* font = static_cast<FontState*>(state);
-    if (font && font->library) FT_Done_FreeType(font->library);
-    if (font) *font = FontState{};
+    if (!font) return;
+    if (font->library) FT_Done_FreeType(font->library);
+    if (font->holdsConfig) DropConfig();
+    *font = FontState{};
 }
 
 int PlatFontRenderGlyph(void* state, uint32_t codepoint, int grey, uint8_t* block, int pitch,
