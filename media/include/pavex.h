@@ -76,7 +76,10 @@ int SetDrawBrightness(int red, int green, int blue);
 // A picture file (BMP, JPEG, PNG, raw BGRA, TGA or DDS; plain or inside an archive)
 // as a graphic handle, or -1. "name_a.ext" beside "name.ext" is an alpha mask (its
 // brightness). Pixels equal to the transparent colour (black) are left out when a
-// graphic without alpha is drawn with transparency.
+// graphic without alpha is drawn with transparency. A file no picture reader accepts
+// is opened as a movie (at most 100 at once): the graphic shows the frame due on the
+// movie's clock, which runs from the load and stands still while the window has no
+// focus; the movie closes with its graphic.
 int LoadImageHandle(const char* fileName);
 // The picture cut into cells of cellWidth x cellHeight, left to right, then top to
 // bottom (`across` per row, `down` rows), at most `count` of them, into handles[].
