@@ -137,7 +137,7 @@ TEST_F(PvaToolTest, BadArgumentsGiveUsageAndExitCodeTwo) {
     // clang-format off
     const std::vector<std::vector<std::string>> cases = {
         {}, {"pack"}, {"pack", "src"}, {"list"}, {"extract", "a.pva"}, {"unpack", "a", "b"},
-        {"list", "a.pva", "--key"}, {"list", "a.pva", "--colour"}, {"list", "a", "b"},
+        {"list", "a.pva", "--key"}, {"extract", "a.pva", "--colour"}, {"list", "a", "b"},
         {"pack", "a", "b", "--key", "x", "--key", "y"}};
     // clang-format on
     for (const auto& args : cases) {
