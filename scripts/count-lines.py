@@ -8,6 +8,12 @@ import os
 import sys
 
 HASH_COMMENTS = (".txt", ".cmake", ".py", ".sh")
+# Source files only: pictures, reference decodes and other data do not count.
+SOURCES = (".cpp", ".cc", ".c", ".h", ".cmake", ".py", ".sh")
+
+
+def is_source(path):
+    return path.endswith(SOURCES) or os.path.basename(path) == "CMakeLists.txt"
 
 
 def count(path):
@@ -34,7 +40,8 @@ def main():
     total = 0
     for target in sys.argv[1:]:
         files = [target] if os.path.isfile(target) else [
-            os.path.join(root, f) for root, _, names in os.walk(target) for f in names]
+            os.path.join(root, f) for root, _, names in os.walk(target) for f in names
+            if is_source(f)]
         lines = sum(count(f) for f in files)
         print(f"{lines:6d} {target}")
         total += lines
