@@ -4,7 +4,20 @@
 #define VORLANE_MATCH_ROUND_LOOP_H
 
 // Plays the round set up by InitRound. 1 when a fifty-line clear round reached its
-// goal, 0 for every other end.
+// goal, 0 for every other end (game over, the opponent's end, the window closed).
 int RunRound();
+// One frame of rules and drawing, in the fixed order of the round; the screen is
+// cleared before and flipped after by the caller.
+void StepFrame();
+// The music and background of the round, the opening curtain (30 frames) and the
+// "Ready" animation (2000 ms).
+void PlayStartSequence();
+// F1 takes one screenshot per press (all keys must be released before the next);
+// Escape ends the program.
+void CheckSystemKeys();
+// Recomputes clockDigits from the time since the round began.
+void UpdateClock();
+// The frames counted over the last second, as white text at the top right.
+void DrawFps();
 
 #endif
