@@ -136,6 +136,17 @@ void PlayStartSequence() {
     }
 }
 
+void WaitFrameBudget(FramePacer& pacer, uint32_t frameStart) {
+    WaitUntil(frameStart, pacer.budget);
+    if (pacer.counter < 2) {
+        pacer.counter += 1;
+        pacer.budget = kLongBudgetMs;
+    } else {
+        pacer.budget = kShortBudgetMs;
+        pacer.counter = 0;
+    }
+}
+
 void StepFrame() {
     DrawBackground(match.backgroundIndex);
     DrawHoldPieces();
@@ -199,8 +210,7 @@ int RunRound() {
     fpsReferenceTime = match.roundStartTime = GetTickMillis(0);
     if (MustEnd()) return 0;
 
-    int budget = kLongBudgetMs;
-    int budgetCounter = 0;
+    FramePacer pacer;
     for (;;) {
         const uint32_t frameStart = GetTickMillis(0);
         const bool network = match.netMode == 1;
@@ -230,14 +240,7 @@ int RunRound() {
         // The lock, a top-out of the next piece, and the music of an endless round.
         EndFrameRules();
 
-        WaitUntil(frameStart, budget);
-        if (budgetCounter < 2) {
-            budgetCounter += 1;
-            budget = kLongBudgetMs;
-        } else {
-            budget = kShortBudgetMs;
-            budgetCounter = 0;
-        }
+        WaitFrameBudget(pacer, frameStart);
         if (MustEnd()) return 0;
     }
 }
