@@ -149,6 +149,26 @@ TEST_F(PlayScreen, NetworkRoundWithTheOpponentAndTheGaugeAlarm) {
     EXPECT_EQ(match.gaugeBlinkFrame, 1);  // a new alarm frame at every call, wrapping
 }
 
+// The gauge's picture by value: low up to 127, middle to 191, then the alarm frames;
+// read at the bottom of the gauge, which the cover never reaches.
+TEST_F(PlayScreen, FallGaugeStatesChangeAt128And192) {
+    auto bottom = [](int value) {
+        ClearScreen();
+        DrawFallGauge(value);
+        FlipScreen();
+        return script::LastPresented().pixels[590 * 800 + 10];
+    };
+    const uint32_t low = bottom(0), middle = bottom(128);
+    match.gaugeBlinkFrame = 0;
+    const uint32_t alarm0 = bottom(192);
+    EXPECT_EQ(bottom(127), low);
+    EXPECT_EQ(bottom(191), middle);
+    EXPECT_NE(low, middle);
+    EXPECT_NE(alarm0, low);
+    EXPECT_NE(alarm0, middle);
+    EXPECT_EQ(bottom(200), low);  // the next alarm frame, 1, is the low picture
+}
+
 // A clear round shows the lines still to clear instead of the score.
 TEST_F(PlayScreen, ClearRoundPanel) {
     match.clearMode = 1;

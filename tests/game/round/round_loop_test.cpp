@@ -2,6 +2,8 @@
 // ends of a round, the system keys and no allocation while a round is played.
 #include <string.h>
 
+#include <vector>
+
 #include "match/round_loop.h"
 #include "tests/support/scripted_input.h"
 #include "tests/game/round/round_fixture.h"
@@ -79,6 +81,18 @@ TEST_F(RoundTest, ClearRoundReturnsOneFrameAfterTheLockThatReachedFiftyLines) {
     EXPECT_EQ(rspy::flips[rspy::flipCount - 2].lines, 48);
     EXPECT_EQ(rspy::flips[rspy::flipCount - 1].lines, 50);
     EXPECT_EQ(rspy::flipCount - first, 4);  // three frames to the drop, one to show it
+}
+
+TEST_F(RoundTest, ClockCountsMinutesSecondsAndHundredthsSinceTheRoundBegan) {
+    match.roundStartTime = script::NowMs() - (12 * 60000 + 34 * 1000 + 567);
+    UpdateClock();
+    EXPECT_EQ(std::vector<int>(match.clockDigits, match.clockDigits + 6),
+              std::vector<int>({1, 2, 3, 4, 5, 6}));
+    script::SetNowMs(5);  // the tick wrapped since the round began
+    match.roundStartTime = 0xFFFFFFFFu - 994;
+    UpdateClock();
+    EXPECT_EQ(std::vector<int>(match.clockDigits, match.clockDigits + 6),
+              std::vector<int>({0, 0, 0, 1, 0, 0}));
 }
 
 // Keys held in the loop's frames 0.. : F1 (1..3), F1 with Left (4), Left (5), none
