@@ -141,6 +141,10 @@ TEST_F(PlayScreen, NetworkRoundWithTheOpponentAndTheGaugeAlarm) {
             match.opponentWell[r][c] = static_cast<int16_t>((r * 3 + c) % 12);
     match.opponentWell[0][0] = -32768, match.opponentWell[0][9] = 32767;
     match.gaugeBlinkFrame = 1;
+    // A landing-point picture left by hand: piece colours show, garbage does not.
+    gameSettings.ShowLandingPoint = false;
+    match.ghostWell[2][1] = 7;
+    match.ghostWell[2][2] = CellGarbage;
     Draw(230, 0);
     ExpectLooksLike("network_alarm");
     EXPECT_EQ(match.gaugeBlinkFrame, 2);

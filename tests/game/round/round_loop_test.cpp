@@ -65,6 +65,9 @@ TEST_F(RoundTest, ThreeConsecutiveBudgetsTakeFiftyMilliseconds) {
     const int expected[7] = {17, 17, 17, 16, 17, 17, 16};
     for (int i = 0; i < 7; ++i) EXPECT_EQ(periods[i], expected[i]) << i;
     for (int i = 1; i + 2 < 13; ++i) EXPECT_EQ(periods[i] + periods[i + 1] + periods[i + 2], 50);
+    // The clock of the last frame: 9 x 17 + 4 x 16 = 217 ms after the first.
+    EXPECT_EQ(std::vector<int>(match.clockDigits, match.clockDigits + 6),
+              std::vector<int>({0, 0, 0, 0, 2, 1}));
 }
 
 TEST_F(RoundTest, ClearRoundReturnsOneFrameAfterTheLockThatReachedFiftyLines) {
@@ -95,13 +98,13 @@ TEST_F(RoundTest, ClockCountsMinutesSecondsAndHundredthsSinceTheRoundBegan) {
               std::vector<int>({0, 0, 0, 1, 0, 0}));
 }
 
-// Keys held in the loop's frames 0.. : F1 (1..3), F1 with Left (4), Left (5), none
-// (6), F1 (7); the round ends after frame 9.
+// Keys seen by the system keys of the loop's frames: F1 (0..2), Left (3), F1 with
+// Left (4), none (5), F1 (6); the round ends after frame 8.
 void ScriptF1(int flip) {
     if (rspy::flips[flip].ready >= 0 || flip < 30) return;
     const int f = RoundFrame(flip);
     script::ReleaseAllKeys();
-    if ((f >= 0 && f <= 3) || f == 6) script::SetKey(kKeyF1, true);
+    if (f <= 2 || f == 4 || f == 6) script::SetKey(kKeyF1, true);
     if (f == 3 || f == 4) script::SetKey(kKeyLeft, true);
     if (f == 8) match.gameOver = true;
 }
