@@ -74,9 +74,11 @@ void __wrap__Z16SendMatchMessagev() {
     rspy::sends += 1;
     if (match.gameOver) rspy::sendsWithEnd += 1;
 }
-void __wrap__Z19ReceiveMatchMessagev() {
+// Returns the messages "read" for callers that count them; the loop ignores it.
+int __wrap__Z19ReceiveMatchMessagev() {
     rspy::receives += 1;
     if (rspy::onReceive != nullptr) rspy::onReceive();
+    return 0;
 }
 void* __wrap_malloc(size_t size) {
     rspy::allocations += 1;
