@@ -2,7 +2,7 @@
 // compared with reference pictures in golden/ that were looked at and judged right.
 // A mismatch writes the actual picture and a difference picture (changed pixels red
 // over the dimmed actual) beside the test's output. To make a reference after a
-// deliberate change: look at <name>.actual.bmp, then `convert it golden/<name>.png`.
+// deliberate change: look at <name>.actual.ppm, then `convert it golden/<name>.png`.
 #include <stdio.h>
 
 #include <string>
@@ -16,26 +16,12 @@
 
 namespace {
 
-void WriteBmp(const std::string& path, const std::vector<uint32_t>& pixels, int w, int h) {
+// A picture as binary PPM (ImageMagick and image viewers read it).
+void WritePicture(const std::string& path, const std::vector<uint32_t>& pixels) {
     FILE* f = fopen(path.c_str(), "wb");
     if (f == nullptr) return;
-    const uint32_t size = 54 + static_cast<uint32_t>(w * h * 3);
-    unsigned char header[54] = {'B', 'M'};
-    auto put32 = [&](int at, uint32_t v) {
-        for (int i = 0; i < 4; ++i) header[at + i] = static_cast<unsigned char>(v >> (8 * i));
-    };
-    put32(2, size), put32(10, 54), put32(14, 40), put32(18, w), put32(22, h);
-    header[26] = 1, header[28] = 24;
-    fwrite(header, 1, 54, f);
-    for (int y = h - 1; y >= 0; --y) {
-        for (int x = 0; x < w; ++x) {
-            const uint32_t p = pixels[static_cast<size_t>(y * w + x)];
-            const unsigned char bgr[3] = {static_cast<unsigned char>(p),
-                                          static_cast<unsigned char>(p >> 8),
-                                          static_cast<unsigned char>(p >> 16)};
-            fwrite(bgr, 1, 3, f);
-        }
-    }
+    fprintf(f, "P6 800 600 255\n");
+    for (uint32_t p : pixels) fputc(p >> 16 & 0xFF, f), fputc(p >> 8 & 0xFF, f), fputc(p & 0xFF, f);
     fclose(f);
 }
 
@@ -83,9 +69,9 @@ protected:
         const int ref = LoadImageHandle((std::string(GOLDEN_DIR) + "/" + name + ".png").c_str());
         const GraphicRecord* record = GetGraphicRecord(ref);
         if (record == nullptr || record->width != 800 || record->height != 600) {
-            WriteBmp(out + ".actual.bmp", frame.pixels, 800, 600);
+            WritePicture(out + ".actual.ppm", frame.pixels);
             FAIL() << "no usable reference golden/" << name << ".png; wrote " << out
-                   << ".actual.bmp";
+                   << ".actual.ppm";
         }
         int pitch = 0;
         const uint32_t* expected = GraphicPixels(record, &pitch);
@@ -100,10 +86,10 @@ protected:
             }
         }
         if (differing == 0) return;
-        WriteBmp(out + ".actual.bmp", frame.pixels, 800, 600);
-        WriteBmp(out + ".diff.bmp", diff, 800, 600);
+        WritePicture(out + ".actual.ppm", frame.pixels);
+        WritePicture(out + ".diff.ppm", diff);
         ADD_FAILURE() << differing << " pixels differ from golden/" << name << ".png; see " << out
-                      << ".actual.bmp and .diff.bmp";
+                      << ".actual.ppm and .diff.ppm";
     }
 };
 
