@@ -205,6 +205,9 @@ int RunRound() {
     SetDrawBrightness(255, 255, 255);
     DeleteAllGraphics(0);
     LoadImages(kImageSetRound);
+    // The library makes its default font on the first text drawn; an empty text now,
+    // while the round loads, keeps that allocation out of the first frame.
+    if (ShowFps) DrawTextAt(0, 0, "", MakeColor(255, 255, 255), 0);
     PlayStartSequence();
     SpawnPiece();
     fpsReferenceTime = match.roundStartTime = GetTickMillis(0);
