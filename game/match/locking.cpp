@@ -67,7 +67,7 @@ int ClearLines() {
 void LockPiece() {
     ClearLines();
     AddScore(static_cast<int64_t>(match.level) * match.dropBonus / 10);
-    if (gameSettings.Difficulty == kPeriodicRowDifficulty &&
+    if (ClampInt(gameSettings.Difficulty, 0, 3) == kPeriodicRowDifficulty &&
         match.periodicRowCount >= kPeriodicRowEvery) {
         InsertRows(1);
         match.periodicRowCount = 0;

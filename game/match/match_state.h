@@ -132,6 +132,13 @@ bool PieceCollides(int offsetX, int offsetY, const PieceMatrix& matrix);
 // The same test with the box at column pieceX and row `row` + 1.
 bool CollidesBelowRow(const PieceMatrix& matrix, int row);
 
+// `value` brought into low..high. Settings come from a file the player can edit; where
+// a rule counts frames or picks a table entry by one, it is clamped to the range the
+// configuration screen offers (the file keeps what it holds).
+constexpr int ClampInt(int value, int low, int high) {
+    return value < low ? low : value > high ? high : value;
+}
+
 // Signed distance in ms from `since` to the current tick; the tick wraps.
 int32_t MillisSince(uint32_t since);
 

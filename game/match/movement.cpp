@@ -44,7 +44,7 @@ void ReadDirections(int pad) {
         match.moveLatch = false;
         return;
     }
-    const int sensitivity = gameSettings.MoveSensitivity;
+    const int sensitivity = ClampInt(gameSettings.MoveSensitivity, 3, kPerPressSensitivity);
     const int d = MapDirection(pad);
     if (d == kDirDown) {
         MovePiece(kDirDown);

@@ -1,14 +1,262 @@
-// playfield_draw.cpp - drawing of the wells, gauges and panels of the play screen.
+// playfield_draw.cpp - drawing of the wells, pieces, gauges and panels of the play
+// screen, at their fixed pixel places.
 //
-// Owns the pictures placed on the play screen and the display counters of the
-// gauges. It reads the match state and must never change a rule field.
-//
-// NOT YET BUILT: the drawing of the play screen is open work of the game issue; until
-// it lands these draw nothing.
+// Owns the placement of every play-screen picture and the display counters of the
+// gauge alarm and the level-up blink. It reads the match state and must never change
+// a rule field. What the opponent sent is hostile: a kind or cell value without a
+// picture draws nothing and never indexes a table.
 #include "match/playfield_draw.h"
 
-void DrawWells() {}
-void DrawHud() {}
-void DrawWellFrames() {}
-void DrawFallGauge(int) {}
-void DrawComboBar(int) {}
+#include "match/match_state.h"
+#include "shell/assets.h"
+#include "shell/settings.h"
+#include "pavex.h"
+
+namespace {
+
+constexpr int kCell = 24;
+constexpr int kWellLeft = 18;  // x of the local well's column 0
+constexpr int kWellTop = 71;
+constexpr int kOpponentLeft = 516;  // x of the opponent's first playable column
+constexpr int kOpponentFrameX = 492;
+
+// Pictures of block2.bmp: 0..7 the cell values 1..8, then the two empty cells.
+constexpr int kBlockGridEmpty = 8;
+constexpr int kBlockPlainEmpty = 9;
+
+// Small-digit signs of the b set: the slash between lines and goal, the clock colon.
+constexpr int kSignSlash = 10;
+constexpr int kSignColon = 11;
+
+enum Label {
+    kLabelLevel,
+    kLabelScore,
+    kLabelLines,
+    kLabelCombo,
+    kLabelTime,
+    kLabelNext,
+    kLabelHold
+};
+
+enum DigitColour { kBlue, kRed, kYellow, kWhite, kDim };
+
+constexpr int kGaugeX = 3, kComboX = 306, kBarTop = 339, kBarHeight = 256;
+constexpr int kGaugeMax = 263;
+constexpr int kGaugeMiddle = 128, kGaugeAlarm = 192;
+enum GaugePicture { kGaugeLow = 1, kGaugeMid = 2, kGaugeCover = 3, kGaugeOutline = 4 };
+enum ComboPicture { kComboBar, kComboCover, kComboOutline };
+
+constexpr int kBlinkTicks = 2, kBlinkDarkPhase = 4, kBlinkCycles = 20;
+
+bool IsKind(int kind) {
+    return kind >= 0 && kind < kKindCount;
+}
+
+// The picture of one well cell at (x, y): empty cells with transparency, blocks and
+// garbage without; walls and unknown values draw nothing.
+void DrawCell(int x, int y, int value) {
+    if (value == CellEmpty) {
+        const int empty = gameSettings.ShowGrid ? kBlockGridEmpty : kBlockPlainEmpty;
+        DrawImage(x, y, roundImages.blocks[empty], 1);
+    } else if (value >= 1 && value <= CellGarbage) {
+        DrawImage(x, y, roundImages.blocks[value - 1], 0);
+    }
+}
+
+void DrawLargePiece(int x, int y, int kind) {
+    if (IsKind(kind)) DrawImage(x, y, roundImages.nextBlock[kind], 1);
+}
+
+void DrawSmallPiece(int x, int y, int kind) {
+    if (IsKind(kind)) DrawImage(x, y, roundImages.holdBlock[kind], 1);
+}
+
+void DrawLabel(int x, int y, Label label) {
+    DrawImage(x, y, roundImages.interface[label], 1);
+}
+
+// A value over its dim leading zeros: `digits` places, the significant ones in colour.
+void DrawPadded(int x, int y, int value, int digits, int colour, int large) {
+    DrawNumber(x, y, value, digits - 1, kDim, large);
+    DrawNumber(x, y, value, 0, colour, large);
+}
+
+// The labels both panels share: next and hold over each side.
+void DrawSideLabels() {
+    DrawLabel(8, 48, kLabelHold);
+    DrawLabel(720, 48, kLabelHold);
+    DrawLabel(108, 0, kLabelNext);
+    DrawLabel(614, 0, kLabelNext);
+}
+
+void DrawBestCombo(int labelY) {
+    DrawLabel(306, labelY, kLabelCombo);
+    DrawPadded(332, labelY + 24, match.maxCombo, 2, kBlue, 0);
+}
+
+void DrawRoundClock() {
+    DrawLabel(368, 504, kLabelTime);
+    constexpr int kDigitX[6] = {338, 358, 388, 408, 438, 458};
+    for (int i = 0; i < 6; ++i) DrawNumber(kDigitX[i], 534, match.clockDigits[i], 0, kBlue, 0);
+    DrawImage(374, 534, commonImages.smallDigits[kBlue][kSignColon], 1);
+    DrawImage(424, 534, commonImages.smallDigits[kBlue][kSignColon], 1);
+}
+
+// The level in its normal colour, or one step of the blink after a level-up: colours
+// 0..3 for two frames each, then one dark frame, twenty times over.
+void DrawLevel() {
+    if (!match.levelUpShow) {
+        DrawNumber(348, 106, match.level, 1, kYellow, 1);
+        return;
+    }
+    if (++match.levelUpTick >= kBlinkTicks) {
+        match.levelUpPhase += 1;
+        match.levelUpTick = 0;
+    }
+    // The dark phase has no large digit colour, so DrawNumber draws nothing.
+    DrawNumber(348, 106, match.level, 1, match.levelUpPhase, 1);
+    if (match.levelUpPhase >= kBlinkDarkPhase) {
+        match.levelUpCycles += 1;
+        match.levelUpPhase = 0;
+    }
+    if (match.levelUpCycles >= kBlinkCycles) {
+        match.levelUpShow = false;
+        match.levelUpTick = match.levelUpPhase = match.levelUpCycles = 0;
+    }
+}
+
+int Clamp(int value, int low, int high) {
+    return value < low ? low : value > high ? high : value;
+}
+
+}  // namespace
+
+void DrawWells() {
+    for (int r = 0; r < kWellRows; ++r)
+        for (int c = 0; c < kWellColumns; ++c)
+            DrawCell(kWellLeft + kCell * c, kWellTop + kCell * r, match.well[r][c]);
+    for (int r = 0; r < kPlayRows; ++r)
+        for (int c = 0; c < kPlayColumns; ++c)
+            DrawCell(kOpponentLeft + kCell * c, kWellTop + kCell * r, match.opponentWell[r][c]);
+}
+
+void DrawGhost() {
+    for (int r = 0; r < kWellRows; ++r) {
+        for (int c = 0; c < kWellColumns; ++c) {
+            const int32_t v = match.ghostWell[r][c];
+            if (v >= 1 && v <= kKindCount)
+                DrawImage(kWellLeft + kCell * c, kWellTop + kCell * r, roundImages.blocks[v - 1],
+                          1);
+        }
+    }
+}
+
+void DrawHoldPieces() {
+    DrawSmallPiece(24, 24, match.holdKind);
+    if (match.netMode == 1) DrawSmallPiece(732, 24, match.opponentHoldKind);
+}
+
+void DrawNextPieces() {
+    DrawLargePiece(96, 24, match.nextKinds[0]);
+    DrawSmallPiece(204, 48, match.nextKinds[1]);
+    DrawSmallPiece(252, 48, match.nextKinds[2]);
+    if (match.netMode != 1) return;
+    DrawLargePiece(600, 24, match.opponentNextKinds[0]);
+    DrawSmallPiece(540, 48, match.opponentNextKinds[1]);
+    DrawSmallPiece(492, 48, match.opponentNextKinds[2]);
+}
+
+void DrawScorePanel() {
+    DrawSideLabels();
+    DrawLabel(306, 72, kLabelLevel);
+    DrawLevel();
+    DrawLabel(306, 144, kLabelScore);
+    DrawPadded(412, 168, match.score, 7, kYellow, 0);
+    DrawLabel(306, 192, kLabelLines);
+    DrawPadded(348, 216, match.lines, 3, kBlue, 0);
+    DrawImage(368, 216, commonImages.smallDigits[kBlue][kSignSlash], 1);
+    DrawPadded(420, 216, 10 * match.level, 3, kYellow, 0);
+    DrawBestCombo(240);
+    DrawRoundClock();
+}
+
+void DrawClearPanel() {
+    DrawSideLabels();
+    DrawLabel(306, 72, kLabelLines);
+    // Lines past the goal are never shown as a negative count.
+    const int toClear = match.lines < 50 ? 50 - match.lines : 0;
+    DrawNumber(380, 106, toClear, 2, kYellow, 1);
+    DrawBestCombo(144);
+    DrawRoundClock();
+}
+
+void DrawWinMarkers(int own, int opponent) {
+    constexpr int kOwnX = 360, kOpponentX = 432;
+    constexpr int kRowY[3] = {456, 432, 408};  // filled from the bottom
+    for (int i = 0; i < 3; ++i) {
+        DrawImage(kOwnX, kRowY[i], roundImages.blocks[kBlockGridEmpty], 0);
+        DrawImage(kOpponentX, kRowY[i], roundImages.blocks[kBlockGridEmpty], 0);
+    }
+    for (int i = 0; i < 3 && i < own; ++i) DrawImage(kOwnX, kRowY[i], roundImages.blocks[0], 0);
+    for (int i = 0; i < 3 && i < opponent; ++i)
+        DrawImage(kOpponentX, kRowY[i], roundImages.blocks[2], 0);
+}
+
+void DrawHud() {
+    DrawNextPieces();
+    if (match.clearMode == 1) {
+        DrawClearPanel();
+    } else {
+        DrawScorePanel();
+    }
+    if (match.netMode == 1) DrawWinMarkers(match.ownWins, match.opponentWins);
+}
+
+void DrawWellFrames() {
+    DrawImage(kWellLeft, kWellTop, roundImages.edge, 1);
+    DrawImage(kOpponentFrameX, kWellTop, roundImages.edge, 1);
+}
+
+void DrawFallGauge(int value) {
+    const int v = Clamp(value, 0, kGaugeMax);
+    if (v < kGaugeAlarm) {
+        DrawImage(kGaugeX, kBarTop, roundImages.fallGauge[v < kGaugeMiddle ? kGaugeLow : kGaugeMid],
+                  1);
+    } else {
+        // The counter lives in the match record; keep it a valid picture index.
+        match.gaugeBlinkFrame = Clamp(match.gaugeBlinkFrame, 0, 2);
+        DrawImage(kGaugeX, kBarTop, roundImages.fallGauge[match.gaugeBlinkFrame], 1);
+        match.gaugeBlinkFrame = (match.gaugeBlinkFrame + 1) % 3;
+    }
+    DrawImageStretched(kGaugeX, kBarTop, kGaugeX + 16, kBarTop + v,
+                       roundImages.fallGauge[kGaugeCover], 0);
+    DrawImage(kGaugeX, kBarTop, roundImages.fallGauge[kGaugeOutline], 1);
+}
+
+void DrawComboBar(int value) {
+    const int v = Clamp(value, 0, kBarHeight);
+    DrawImage(kComboX, kBarTop, roundImages.comboBar[kComboBar], 1);
+    DrawImageStretched(kComboX, kBarTop, kComboX + 16, kBarTop + kBarHeight - v,
+                       roundImages.comboBar[kComboCover], 0);
+    DrawImage(kComboX, kBarTop, roundImages.comboBar[kComboOutline], 1);
+}
+
+void DrawRoundBanner(int kind, int frame) {
+    switch (kind) {
+        case 0:
+            if (frame >= 0 && frame < 16) DrawImage(100, 308, roundImages.ready[frame], 1);
+            break;
+        case 1:
+            DrawImage(280, 268, roundImages.gameClear, 1);
+            break;
+        case 2:
+            DrawImage(272, 268, roundImages.gameOver, 1);
+            break;
+        default:
+            break;
+    }
+}
+
+void DrawReadyFrame(int frame) {
+    DrawRoundBanner(0, frame);
+}

@@ -3,15 +3,33 @@
 #ifndef VORLANE_MATCH_PLAYFIELD_DRAW_H
 #define VORLANE_MATCH_PLAYFIELD_DRAW_H
 
-// The local well and, in network play, the opponent's well.
+// The local well and the opponent's well (all empty outside network play).
 void DrawWells();
+// The landing-point picture of the falling piece over the local well.
+void DrawGhost();
+// The local hold piece and, in network play, the opponent's.
+void DrawHoldPieces();
 // Next pieces, the panel for the kind of round and, in network play, the win markers.
 void DrawHud();
+// The next pieces of the player and, in network play, of the opponent.
+void DrawNextPieces();
+// Level, score, lines, best combo and clock of endless and network rounds; runs the
+// blink of the level after a level-up.
+void DrawScorePanel();
+// Lines still to clear, best combo and clock of a clear round.
+void DrawClearPanel();
+// The win markers of a network match, filled from the bottom; counts above 3 show 3.
+void DrawWinMarkers(int own, int opponent);
 // The frames of the two wells, drawn after the wells and the panel.
 void DrawWellFrames();
 // The fall gauge, value 0..263 (the piece is dropped for the player above 256).
 void DrawFallGauge(int value);
 // The combo bar, value 0..256 (frames used of the combo window).
 void DrawComboBar(int value);
+// Kind 0: "Ready" frame `frame` (0..15); 1: the game-clear banner; 2: the game-over
+// banner. Anything else draws nothing.
+void DrawRoundBanner(int kind, int frame);
+// Frame 0..15 of the "Ready" animation at (100, 308).
+void DrawReadyFrame(int frame);
 
 #endif

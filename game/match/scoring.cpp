@@ -87,7 +87,7 @@ void UpdateComboBar() {
 void CheckLevelUp() {
     if (match.netMode == 1) return;
     if (match.lines < kLinesPerLevel * match.level) return;
-    const int difficulty = gameSettings.Difficulty;
+    const int difficulty = ClampInt(gameSettings.Difficulty, 0, 3);
     if (match.level < LevelCap(difficulty)) RaiseLevel();
     if (difficulty == 2 && match.level < kMaxLevel) RaiseLevel();
 }

@@ -102,8 +102,10 @@ TEST_F(LockTest, TheComboWindowLasts257FramesAndMaxComboIsTakenWhenItCloses) {
 
 TEST_F(LockTest, EachDifficultyClimbsToItsCapOneLevelUpAFrame) {
     const int caps[] = {9, 19, 30, 30};
-    for (int difficulty = 0; difficulty < 4; ++difficulty) {
-        gameSettings.Difficulty = difficulty;
+    // Values from a damaged settings file count as the nearest difficulty.
+    for (int setting : {0, 1, 2, 3, -7, 12}) {
+        const int difficulty = setting < 0 ? 0 : setting > 3 ? 3 : setting;
+        gameSettings.Difficulty = setting;
         InitRound(0);
         spy::calls = {};
         match.lines = 999;

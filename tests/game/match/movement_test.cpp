@@ -120,6 +120,8 @@ TEST_F(MovementTest, SidewaysRepeatTimingAndWhatTheSoftDropCounts) {
         {6, 0, 0, true, {14, 15, 16, 17, 18}},
         {4, 0, 4, false, {1, 5, 9, 13, 17}},
         {6, 0, 13, false, {1, 2, 3, 4, 5, 6, 7}},
+        {-5, 3, 0, false, {1, 4, 7, 10, 13, 16}},      // from a damaged settings file: as 3
+        {1000, 0, 0, false, {1, 14, 15, 16, 17, 18}},  // as 6
     };
     for (const auto& k : cases) {
         InputFrames({});

@@ -1,0 +1,193 @@
+// game_frame - what one frame of a round costs and how evenly the round loop paces
+// its frames.
+//   BM_RoundFrame/0, /1   CPU time of ClearScreen + StepFrame + the lock step (rules,
+//                         every drawing call, the sound calls), endless round; /1 with
+//                         the opponent's well full of blocks as in a network round
+//   BM_MemcpyBackBuffer   one memcpy of the 800 x 600 back buffer, for scale
+//   BM_Present            FlipScreen alone on SDL's dummy video driver
+//   BM_RoundPacing        600 frames of the round loop on the live clock with its own
+//                         budget wait; mean period against 50/3 ms, p99 and max of
+//                         |period - budget|, peak resident memory of the whole round
+//   BM_TickEdgePacing     the same frames, waiting with clock_nanosleep(TIMER_ABSTIME)
+//                         to the next millisecond edge of the tick instead of 1 ms
+//                         sleeps: what a tick-edge sleep in the library would give
+// Runs the live platform under SDL's dummy drivers unless others are chosen; start it
+// in a folder holding the generated ./data (the build folder).
+//   build with -DVORLANE_BENCH=ON, then: cd build-bench && bench/bench_game_frame
+#include <benchmark/benchmark.h>
+#include <stdint.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <time.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <vector>
+
+#include "match/match_state.h"
+#include "match/queue.h"
+#include "match/round_frame.h"
+#include "match/round_loop.h"
+#include "pavex.h"
+#include "shell/app.h"
+#include "shell/assets.h"
+#include "shell/settings.h"
+
+namespace {
+
+constexpr int kFrames = 600;
+using Clock = std::chrono::steady_clock;
+
+// A round in play: a stack of every colour in the lower half, grid and landing
+// point on, optionally the opponent's well full of blocks.
+void StartRound(bool opponent) {
+    InitRound(0);
+    for (int r = 11; r <= kLastPlayRow; ++r)
+        for (int c = kFirstPlayColumn; c <= kLastPlayColumn; ++c)
+            if ((r + c) % 7 != 0) match.well[r][c] = 1 + (r * 3 + c) % 8;
+    for (int r = 0; r < kPlayRows; ++r)
+        for (int c = 0; c < kPlayColumns; ++c)
+            match.opponentWell[r][c] = static_cast<int16_t>(opponent ? 1 + (r + c) % 8 : 0);
+    SpawnPiece();
+    match.roundStartTime = GetTickMillis(0);
+}
+
+// The frame of the round loop without the flip and the wait.
+void FrameWork() {
+    ClearScreen();
+    StepFrame();
+    if (match.gameOver) {
+        StartRound(match.opponentWell[0][0] != 0);
+        return;
+    }
+    EndFrameRules();
+}
+
+void BM_RoundFrame(benchmark::State& state) {
+    StartRound(state.range(0) == 1);
+    for (auto _ : state) FrameWork();
+}
+
+void BM_MemcpyBackBuffer(benchmark::State& state) {
+    std::vector<uint32_t> from(800 * 600, 0x00336699u), to(800 * 600);
+    for (auto _ : state) {
+        memcpy(to.data(), from.data(), from.size() * sizeof(uint32_t));
+        benchmark::DoNotOptimize(to.data());
+        benchmark::ClobberMemory();
+    }
+}
+
+void BM_Present(benchmark::State& state) {
+    for (auto _ : state) FlipScreen();
+}
+
+long PeakResidentKb() {
+    FILE* f = fopen("/proc/self/status", "r");
+    if (f == nullptr) return -1;
+    char line[256];
+    long kb = -1;
+    while (fgets(line, sizeof line, f) != nullptr)
+        if (sscanf(line, "VmHWM: %ld kB", &kb) == 1) break;
+    fclose(f);
+    return kb;
+}
+
+// Mean period, and p99 and max of each frame's deviation from its budget, in ms.
+void Report(benchmark::State& state, const std::vector<double>& periods,
+            const std::vector<int>& budgets) {
+    double sum = 0;
+    std::vector<double> dev;
+    for (size_t i = 0; i < periods.size(); ++i) {
+        sum += periods[i];
+        dev.push_back(std::fabs(periods[i] - budgets[i]));
+    }
+    std::sort(dev.begin(), dev.end());
+    state.counters["mean_period_ms"] = sum / static_cast<double>(periods.size());
+    state.counters["target_ms"] = 50.0 / 3.0;
+    state.counters["p99_deviation_ms"] = dev[(dev.size() * 99) / 100 - 1];
+    state.counters["max_deviation_ms"] = dev.back();
+}
+
+// Sleeps until the millisecond tick has moved past `start` + `periodMs`: each sleep
+// ends at the next edge of the tick (CLOCK_MONOTONIC whole milliseconds), so only the
+// sleep's overshoot remains.
+void SleepToTickEdges(uint32_t start, int periodMs) {
+    while (static_cast<int32_t>(GetTickMillis(0) - start) < periodMs) {
+        struct timespec now;
+        clock_gettime(CLOCK_MONOTONIC, &now);
+        const uint64_t ns =
+            static_cast<uint64_t>(now.tv_sec) * 1000000000ull + static_cast<uint64_t>(now.tv_nsec);
+        const uint64_t edge = (ns / 1000000ull + 1) * 1000000ull;
+        struct timespec at = {static_cast<time_t>(edge / 1000000000ull),
+                              static_cast<long>(edge % 1000000000ull)};
+        clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &at, nullptr);
+        ProcessMessage();
+    }
+}
+
+// The whole round: its pictures, the start sequence, then 600 frames as RunRound
+// plays them (the network and system-key steps aside).
+void PlayPacedRound(benchmark::State& state, bool tickEdges) {
+    std::vector<double> periods(kFrames);
+    std::vector<int> budgets(kFrames);
+    for (auto _ : state) {
+        DeleteAllGraphics(0);
+        LoadImages(kImageSetRound);
+        InitRound(0);
+        PlayStartSequence();
+        StartRound(false);
+        FramePacer pacer;
+        Clock::time_point last = Clock::now();
+        for (int f = 0; f < kFrames; ++f) {
+            const uint32_t frameStart = GetTickMillis(0);
+            budgets[f] = pacer.budget;
+            ClearScreen();
+            StepFrame();
+            FlipScreen();
+            if (match.gameOver) StartRound(false);
+            EndFrameRules();
+            // After the tick-edge sleep the budget has passed: WaitFrameBudget only
+            // moves the pacer on.
+            if (tickEdges) SleepToTickEdges(frameStart, pacer.budget);
+            WaitFrameBudget(pacer, frameStart);
+            ProcessMessage();
+            const Clock::time_point now = Clock::now();
+            periods[f] = std::chrono::duration<double, std::milli>(now - last).count();
+            last = now;
+        }
+    }
+    Report(state, periods, budgets);
+    state.counters["peak_rss_mb"] = static_cast<double>(PeakResidentKb()) / 1024.0;
+}
+
+void BM_RoundPacing(benchmark::State& state) {
+    PlayPacedRound(state, false);
+}
+
+void BM_TickEdgePacing(benchmark::State& state) {
+    PlayPacedRound(state, true);
+}
+
+BENCHMARK(BM_RoundFrame)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_MemcpyBackBuffer)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Present)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_RoundPacing)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_TickEdgePacing)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    setenv("SDL_VIDEODRIVER", "dummy", 0);
+    setenv("SDL_AUDIODRIVER", "dummy", 0);
+    if (!StartUpApplication()) return 1;
+    LoadImages(kImageSetRound);
+    LoadSoundEffects();
+    gameSettings.ShowGrid = true;
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    EndMediaLayer();
+    return 0;
+}

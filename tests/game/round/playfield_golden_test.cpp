@@ -1,0 +1,170 @@
+// The play screen pixel for pixel: fixed rounds drawn in the order of a frame and
+// compared with reference pictures in golden/ that were looked at and judged right.
+// A mismatch writes the actual picture and a difference picture (changed pixels red
+// over the dimmed actual) beside the test's output. To make a reference after a
+// deliberate change: look at <name>.actual.ppm, then `convert it golden/<name>.png`.
+#include <stdio.h>
+
+#include <string>
+#include <vector>
+
+#include "match/movement.h"
+#include "match/pieces.h"
+#include "match/playfield_draw.h"
+#include "media/graphics/graphics.h"
+#include "tests/game/round/round_fixture.h"
+
+namespace {
+
+// A picture as binary PPM (ImageMagick and image viewers read it).
+void WritePicture(const std::string& path, const std::vector<uint32_t>& pixels) {
+    FILE* f = fopen(path.c_str(), "wb");
+    if (f == nullptr) return;
+    fprintf(f, "P6 800 600 255\n");
+    for (uint32_t p : pixels) fputc(p >> 16 & 0xFF, f), fputc(p >> 8 & 0xFF, f), fputc(p & 0xFF, f);
+    fclose(f);
+}
+
+class PlayScreen : public RoundTest {
+protected:
+    void SetUp() override {
+        RoundTest::SetUp();
+        LoadImages(kImageSetRound);
+        InitRound(0);
+        match.backgroundIndex = 1;
+        // A stack of every colour and two garbage rows, the falling T in the air.
+        const char* const rows[6] = {"..1122.377", "4.11.22377", "44556.6337",
+                                     "45566.6777", "8888.88888", "88888.8888"};
+        for (int r = 0; r < 6; ++r)
+            for (int c = 0; c < 10; ++c)
+                if (rows[r][c] != '.') match.well[15 + r][c + 1] = rows[r][c] - '0';
+        match.pieceKind = 3;
+        match.rotation = LoadShape(match.pieceMatrix, kShapeSame, 3, 2);
+        match.pieceX = 4, match.pieceY = 6;
+        match.nextKinds[0] = 0, match.nextKinds[1] = 4, match.nextKinds[2] = 6;
+        match.holdKind = 1;
+        match.score = 1234, match.lines = 23, match.level = 3, match.maxCombo = 4;
+        const int32_t clock[6] = {0, 2, 4, 7, 3, 9};
+        for (int i = 0; i < 6; ++i) match.clockDigits[i] = clock[i];
+    }
+    // The drawing of a frame, in its order, with the rules' gauges given.
+    void Draw(int gauge, int combo) {
+        if (gameSettings.ShowLandingPoint) ComputeGhost();
+        StampPiece();
+        ClearScreen();
+        DrawBackground(match.backgroundIndex);
+        DrawHoldPieces();
+        DrawWells();
+        DrawGhost();
+        DrawFallGauge(gauge);
+        DrawComboBar(combo);
+        DrawHud();
+        DrawWellFrames();
+        FlipScreen();
+    }
+    void ExpectLooksLike(const std::string& name) {
+        const script::Frame& frame = script::LastPresented();
+        ASSERT_EQ(frame.width, 800);
+        const std::string out = std::string(GOLDEN_OUT_DIR) + "/" + name;
+        const int ref = LoadImageHandle((std::string(GOLDEN_DIR) + "/" + name + ".png").c_str());
+        const GraphicRecord* record = GetGraphicRecord(ref);
+        if (record == nullptr || record->width != 800 || record->height != 600) {
+            WritePicture(out + ".actual.ppm", frame.pixels);
+            FAIL() << "no usable reference golden/" << name << ".png; wrote " << out
+                   << ".actual.ppm";
+        }
+        int pitch = 0;
+        const uint32_t* expected = GraphicPixels(record, &pitch);
+        std::vector<uint32_t> diff(frame.pixels.size());
+        int differing = 0;
+        for (int y = 0; y < 600; ++y) {
+            for (int x = 0; x < 800; ++x) {
+                const uint32_t a = frame.pixels[static_cast<size_t>(y * 800 + x)] & 0xFFFFFF;
+                const bool same = a == (expected[y * pitch + x] & 0xFFFFFF);
+                differing += same ? 0 : 1;
+                diff[static_cast<size_t>(y * 800 + x)] = same ? (a >> 2) & 0x3F3F3F : 0xFF0000;
+            }
+        }
+        if (differing == 0) return;
+        WritePicture(out + ".actual.ppm", frame.pixels);
+        WritePicture(out + ".diff.ppm", diff);
+        ADD_FAILURE() << differing << " pixels differ from golden/" << name << ".png; see " << out
+                      << ".actual.ppm and .diff.ppm";
+    }
+};
+
+// Ghost on, grid off, the gauge low, score 1234 over its dim zeros.
+TEST_F(PlayScreen, EndlessRoundWithLandingPoint) {
+    Draw(60, 0);
+    ExpectLooksLike("endless_ghost");
+}
+
+// Grid on, ghost off, the gauge in its middle state, the level in the red frame of
+// its blink, a combo window half used; the blink ends after 160 frames.
+TEST_F(PlayScreen, GridAndTheLevelUpBlink) {
+    gameSettings.ShowGrid = true;
+    gameSettings.ShowLandingPoint = false;
+    match.levelUpShow = true;
+    match.levelUpTick = 1;
+    Draw(150, 128);
+    ExpectLooksLike("grid_blink");
+    for (int i = 1; i < 160 - 2 && match.levelUpShow; ++i) DrawHud();
+    EXPECT_TRUE(match.levelUpShow);
+    DrawHud();
+    EXPECT_FALSE(match.levelUpShow);
+    EXPECT_EQ(match.levelUpTick + match.levelUpPhase + match.levelUpCycles, 0);
+}
+
+// A network round: the opponent's well, hold and queue, three wins against one, the
+// gauge alarm. Values from the wire without a picture draw nothing.
+TEST_F(PlayScreen, NetworkRoundWithTheOpponentAndTheGaugeAlarm) {
+    match.netMode = 1;
+    match.ownWins = 1, match.opponentWins = 7;
+    match.opponentHoldKind = 5;
+    match.opponentNextKinds[0] = 2, match.opponentNextKinds[1] = 7, match.opponentNextKinds[2] = -3;
+    for (int r = 12; r < 21; ++r)
+        for (int c = 0; c < 10; ++c)
+            match.opponentWell[r][c] = static_cast<int16_t>((r * 3 + c) % 12);
+    match.opponentWell[0][0] = -32768, match.opponentWell[0][9] = 32767;
+    match.gaugeBlinkFrame = 1;
+    // A landing-point picture left by hand: piece colours show, garbage does not.
+    gameSettings.ShowLandingPoint = false;
+    match.ghostWell[2][1] = 7;
+    match.ghostWell[2][2] = CellGarbage;
+    Draw(230, 0);
+    ExpectLooksLike("network_alarm");
+    EXPECT_EQ(match.gaugeBlinkFrame, 2);
+    DrawFallGauge(263);
+    DrawFallGauge(192);
+    EXPECT_EQ(match.gaugeBlinkFrame, 1);  // a new alarm frame at every call, wrapping
+}
+
+// The gauge's picture by value: low up to 127, middle to 191, then the alarm frames;
+// read at the bottom of the gauge, which the cover never reaches.
+TEST_F(PlayScreen, FallGaugeStatesChangeAt128And192) {
+    auto bottom = [](int value) {
+        ClearScreen();
+        DrawFallGauge(value);
+        FlipScreen();
+        return script::LastPresented().pixels[590 * 800 + 10];
+    };
+    const uint32_t low = bottom(0), middle = bottom(128);
+    match.gaugeBlinkFrame = 0;
+    const uint32_t alarm0 = bottom(192);
+    EXPECT_EQ(bottom(127), low);
+    EXPECT_EQ(bottom(191), middle);
+    EXPECT_NE(low, middle);
+    EXPECT_NE(alarm0, low);
+    EXPECT_NE(alarm0, middle);
+    EXPECT_EQ(bottom(200), low);  // the next alarm frame, 1, is the low picture
+}
+
+// A clear round shows the lines still to clear instead of the score.
+TEST_F(PlayScreen, ClearRoundPanel) {
+    match.clearMode = 1;
+    match.lines = 37;
+    Draw(0, 256);
+    ExpectLooksLike("clear_round");
+}
+
+}  // namespace

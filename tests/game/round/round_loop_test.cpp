@@ -1,0 +1,215 @@
+// The round loop on the scripted platform: the start sequence, the frame budgets, the
+// ends of a round, the system keys and no allocation while a round is played.
+#include <string.h>
+
+#include <vector>
+
+#include "match/round_loop.h"
+#include "tests/support/scripted_input.h"
+#include "tests/game/round/round_fixture.h"
+
+namespace {
+
+constexpr int kKeyF1 = 59, kKeyLeft = 203, kKeyC = 46;
+
+// Rounds end by a top-out set from the test after `endAfter` frames of the loop.
+int endAfter;
+int RoundFrame(int flip) {
+    return flip - RoundTest::FirstRoundFlip();
+}
+void EndAfterFrames(int flip) {
+    if (rspy::flips[flip].ready < 0 && flip >= 30 && RoundFrame(flip) + 1 >= endAfter)
+        match.gameOver = true;
+}
+
+TEST_F(RoundTest, StartSequenceShowsThirtyCurtainFramesThenReady) {
+    InitRound(0);
+    endAfter = 1;
+    rspy::onFlip = EndAfterFrames;
+    EXPECT_EQ(RunRound(), 0);
+    EXPECT_EQ(match.backgroundIndex, 1);
+    const int first = FirstRoundFlip();
+    ASSERT_GE(rspy::flipCount, 31);
+    for (int i = 0; i < 30; ++i) {
+        EXPECT_EQ(rspy::flips[i].ready, -1) << i;
+        if (i > 0) {
+            EXPECT_EQ(rspy::flips[i].clearedAt - rspy::flips[i - 1].clearedAt, 17u) << i;
+        }
+    }
+    // 2000 ms of 17 ms frames: 118 frames; frames 1..7, held until 1921 ms, then one
+    // step a frame (1921, 1938, 1955, 1972, 1989 ms) to 12.
+    ASSERT_EQ(first - 30, 118);
+    const uint32_t t0 = rspy::flips[30].clearedAt;
+    for (int i = 30; i < first; ++i) {
+        const uint32_t at = rspy::flips[i].clearedAt - t0;
+        const int expected =
+            at >= 1921 ? 7 + static_cast<int>((at - 1921) / 17) + 1 : (i - 30 < 7 ? i - 30 + 1 : 7);
+        EXPECT_EQ(rspy::flips[i].ready, expected) << "at " << at << " ms";
+    }
+    EXPECT_EQ(rspy::flips[first - 1].ready, 12);
+    EXPECT_EQ(rspy::flipCount, first + 1);  // one frame of the loop, then the top-out
+}
+
+TEST_F(RoundTest, ThreeConsecutiveBudgetsTakeFiftyMilliseconds) {
+    InitRound(1);
+    endAfter = 14;
+    rspy::onFlip = EndAfterFrames;
+    EXPECT_EQ(RunRound(), 0);
+    EXPECT_EQ(match.backgroundIndex, 4);
+    const int first = FirstRoundFlip();
+    ASSERT_EQ(rspy::flipCount - first, 14);
+    int periods[13];
+    for (int i = 0; i < 13; ++i)
+        periods[i] = static_cast<int>(rspy::flips[first + i + 1].clearedAt -
+                                      rspy::flips[first + i].clearedAt);
+    const int expected[7] = {17, 17, 17, 16, 17, 17, 16};
+    for (int i = 0; i < 7; ++i) EXPECT_EQ(periods[i], expected[i]) << i;
+    for (int i = 1; i + 2 < 13; ++i) EXPECT_EQ(periods[i] + periods[i + 1] + periods[i + 2], 50);
+    // The clock of the last frame: 9 x 17 + 4 x 16 = 217 ms after the first.
+    EXPECT_EQ(std::vector<int>(match.clockDigits, match.clockDigits + 6),
+              std::vector<int>({0, 0, 0, 0, 2, 1}));
+}
+
+TEST_F(RoundTest, ClearRoundReturnsOneFrameAfterTheLockThatReachedFiftyLines) {
+    InitRound(1);
+    match.lines = 48;
+    match.nextKinds[0] = 6;  // the square falls into columns 5 and 6
+    for (int row : {19, 20})
+        for (int c = 1; c <= 10; ++c)
+            if (c != 5 && c != 6) match.well[row][c] = CellGarbage;
+    script::SetKey(kKeyC, true);  // the hard drop fires on the third frame it is seen
+    EXPECT_EQ(RunRound(), 1);
+    const int first = FirstRoundFlip();
+    ASSERT_GE(rspy::flipCount - first, 2);
+    EXPECT_EQ(rspy::flips[rspy::flipCount - 2].lines, 48);
+    EXPECT_EQ(rspy::flips[rspy::flipCount - 1].lines, 50);
+    EXPECT_EQ(rspy::flipCount - first, 4);  // three frames to the drop, one to show it
+}
+
+TEST_F(RoundTest, ClockCountsMinutesSecondsAndHundredthsSinceTheRoundBegan) {
+    match.roundStartTime = script::NowMs() - (12 * 60000 + 34 * 1000 + 567);
+    UpdateClock();
+    EXPECT_EQ(std::vector<int>(match.clockDigits, match.clockDigits + 6),
+              std::vector<int>({1, 2, 3, 4, 5, 6}));
+    script::SetNowMs(5);  // the tick wrapped since the round began
+    match.roundStartTime = 0xFFFFFFFFu - 994;
+    UpdateClock();
+    EXPECT_EQ(std::vector<int>(match.clockDigits, match.clockDigits + 6),
+              std::vector<int>({0, 0, 0, 1, 0, 0}));
+}
+
+// Keys seen by the system keys of the loop's frames: F1 (0..2), Left (3), F1 with
+// Left (4), none (5), F1 (6); the round ends after frame 8.
+void ScriptF1(int flip) {
+    if (rspy::flips[flip].ready >= 0 || flip < 30) return;
+    const int f = RoundFrame(flip);
+    script::ReleaseAllKeys();
+    if (f <= 2 || f == 4 || f == 6) script::SetKey(kKeyF1, true);
+    if (f == 3 || f == 4) script::SetKey(kKeyLeft, true);
+    if (f == 8) match.gameOver = true;
+}
+
+TEST_F(RoundTest, F1TakesOneCapturePerPressAndWaitsForEveryKeyToBeReleased) {
+    InitRound(0);
+    rspy::onFlip = ScriptF1;
+    EXPECT_EQ(RunRound(), 0);
+    EXPECT_EQ(rspy::screenshots, 2);
+    EXPECT_EQ(rspy::effects[kEffectScreenShot], 2);
+    // 5 December 2026, 21:43:07 on the scripted calendar; the numbers are not padded.
+    EXPECT_EQ(access("screen/Screen202612521437.bmp", F_OK), 0);
+}
+
+TEST_F(RoundTest, EscapeEndsTheProgramFromInsideTheRound) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    InitRound(0);
+    EXPECT_EXIT(
+        {
+            rspy::onFlip = [](int flip) {
+                if (flip >= 30 && rspy::flips[flip].ready < 0) script::SetKey(1, true);
+            };
+            RunRound();
+        },
+        ::testing::ExitedWithCode(1), "");
+}
+
+TEST_F(RoundTest, ClosedWindowEndsTheRoundAtTheEndOfTheFrame) {
+    InitRound(0);
+    rspy::onFlip = [](int flip) {
+        if (flip >= 30 && rspy::flips[flip].ready < 0) script::RequestClose();
+    };
+    EXPECT_EQ(RunRound(), 0);
+    EXPECT_EQ(rspy::flipCount - FirstRoundFlip(), 1);
+    EXPECT_FALSE(match.gameOver);
+}
+
+// A whole endless round with drawing, sound, the frame counter, the landing point, the
+// grid and vibration on: three line clears with a level-up, a combo and the alarm of
+// the fall gauge, then hard drops until the well overflows.
+void ScriptWholeRound(int flip) {
+    if (rspy::flips[flip].ready >= 0 || flip < 30) return;
+    const int f = RoundFrame(flip);
+    // Wait for the gauge alarm (gauge above 200 after 400 frames), then drop a piece
+    // every fourth frame.
+    script::SetKey(kKeyC, f > 420 && f % 4 != 3);
+}
+
+TEST_F(RoundTest, NothingAllocatesWhileARoundIsPlayed) {
+    gameSettings.ShowGrid = gameSettings.PadVibration = true;
+    ShowFps = true;
+    script::PlugPad();
+    // The scripted sound device records what it plays; let its record grow before the
+    // round so that only the program's own allocations are counted.
+    script::AdvanceMs(60000);
+    script::ClearAudioPlayed();
+    InitRound(0);
+    match.lines = 9;
+    match.nextKinds[0] = match.nextKinds[1] = 6;
+    for (int row : {17, 18, 19, 20})
+        for (int c = 1; c <= 10; ++c)
+            if (c != 5 && c != 6) match.well[row][c] = CellGarbage;
+    rspy::onFlip = ScriptWholeRound;
+    EXPECT_EQ(RunRound(), 0);
+    const long afterRound = rspy::allocations;
+    const int first = FirstRoundFlip();
+    EXPECT_TRUE(match.gameOver);
+    EXPECT_GE(match.lines, 13);
+    EXPECT_EQ(match.level, 2);
+    EXPECT_GE(match.maxCombo + match.combo, 2);
+    EXPECT_EQ(rspy::effects[kEffectWarning], 1);
+    EXPECT_GT(rspy::flipCount - first, 430);
+    EXPECT_EQ(afterRound, rspy::flips[first - 1].allocations);
+}
+
+// The opponent's end is read at the start of a frame and wins over a top-out at the
+// lock of the frame before; a local top-out sends its end flag twice and counts the
+// opponent's win.
+TEST_F(RoundTest, NetworkRoundEndsByTheOpponentsFlagFirstThenByTheLocalTopOut) {
+    match.netMode = 1;
+    InitRound(0);
+    match.opponentWellReceived[20][0] = 3;
+    rspy::onReceive = [] {
+        if (rspy::receives == 2) match.gameOver = match.opponentEnded = true;
+    };
+    EXPECT_EQ(RunRound(), 0);
+    EXPECT_EQ(match.backgroundIndex, 5);
+    EXPECT_EQ(match.opponentWell[20][0], 3);
+    EXPECT_TRUE(match.opponentEndSeen);
+    EXPECT_EQ(rspy::flipCount - FirstRoundFlip(), 2);
+    EXPECT_EQ(rspy::sends, 2);
+    EXPECT_EQ(rspy::sendsWithEnd, 1);
+    EXPECT_EQ(match.opponentWins, 0);
+
+    InitRound(0);
+    rspy::Clear();
+    rspy::onReceive = nullptr;
+    rspy::onFlip = [](int) {
+        if (rspy::receives == 2) match.gameOver = true;
+    };
+    EXPECT_EQ(RunRound(), 0);
+    EXPECT_FALSE(match.opponentEndSeen);
+    EXPECT_EQ(rspy::sends, 3);
+    EXPECT_EQ(rspy::sendsWithEnd, 2);
+    EXPECT_EQ(match.opponentWins, 1);
+}
+
+}  // namespace
