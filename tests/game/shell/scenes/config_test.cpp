@@ -22,6 +22,25 @@ std::vector<uint8_t> FileBytes(const char* path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+// Where the description line is drawn; its pixels belong to the text renderer and are
+// checked on their own below.
+constexpr IgnoredRect kDescriptionBand = {300, 556, 720, 596};
+
+// Pure white and pure blue pixels inside the description band of the last frame.
+std::pair<int, int> WhiteAndBlue(std::vector<uint32_t>* band = nullptr) {
+    const script::Frame& f = script::LastPresented();
+    int white = 0, blue = 0;
+    for (int y = kDescriptionBand.y1; y < kDescriptionBand.y2; ++y) {
+        for (int x = kDescriptionBand.x1; x < kDescriptionBand.x2; ++x) {
+            const uint32_t p = f.pixels[static_cast<size_t>(y) * f.width + x] & 0xFFFFFF;
+            white += p == 0xFFFFFF;
+            blue += p == 0x0000FF;
+            if (band != nullptr) band->push_back(p);
+        }
+    }
+    return {white, blue};
+}
+
 class Config : public SceneTest {
 protected:
     void SetUp() override {
@@ -81,7 +100,7 @@ TEST_F(Config, CursorWrapsEditsOncePerPressAndTheLastItemSaves) {
                      {21, {}}, {22, {kDown}}, {23, {}}, {24, {kZ}},   {25, {}}})(now);
         // Item 1 (the bar at 3: empty) with Difficulty raised to HARD.
         if (now.flipped && now.frame == 10) {
-            EXPECT_TRUE(MatchesGolden("config"));
+            EXPECT_TRUE(MatchesGolden("config", kDescriptionBand));
         }
     });
     RunConfigScreen();
@@ -91,8 +110,32 @@ TEST_F(Config, CursorWrapsEditsOncePerPressAndTheLastItemSaves) {
                                     0, 0, 0, 0, 40, 0, 0, 0, 255, 0, 0, 0, 255, 0, 0, 0}));
 }
 
+TEST_F(Config, EachItemHasItsDescriptionLineInWhiteWithABlueEdge) {
+    ClearScreen();
+    DrawTextAt(0, 0, "VORLANE", MakeColor(255, 255, 255), 0);
+    FlipScreen();
+    int drawn = 0;
+    for (uint32_t p : script::LastPresented().pixels) drawn += (p & 0xFFFFFF) == 0xFFFFFF;
+    if (drawn == 0) GTEST_SKIP() << "DrawTextAt draws nothing in this build (no text renderer)";
+    std::vector<std::vector<uint32_t>> bands(kConfigItems);
+    SetScript([&](const Now& now) {
+        // Down every other frame; the band of frame 2k shows item k.
+        Hold(now.frame % 2 == 1 && now.frame < 2 * kConfigItems ? std::vector<int>{kDown}
+                                                                : std::vector<int>{});
+        if (now.flipped && now.frame % 2 == 1 && now.frame / 2 < kConfigItems) {
+            const auto [white, blue] = WhiteAndBlue(&bands[now.frame / 2]);
+            EXPECT_GT(white, 20) << "item " << now.frame / 2;
+            EXPECT_GT(blue, 20) << "item " << now.frame / 2;
+        }
+        if (now.frame == 2 * kConfigItems + 2) Hold({kEscape});
+    });
+    RunConfigScreen();
+    for (int k = 1; k < kConfigItems; ++k) EXPECT_NE(bands[k], bands[k - 1]) << "item " << k;
+}
+
 TEST_F(Config, EscapeAndAClosedWindowLeaveWithoutSaving) {
-    SetScript(KeysByFrame({{0, {}}, {1, {kRight}}, {2, {}}, {3, {kEscape}}}));
+    // The latch starts clear here: Right held on entry acts in the first frame.
+    SetScript(KeysByFrame({{0, {kRight}}, {1, {}}, {3, {kEscape}}}));
     RunConfigScreen();
     EXPECT_EQ(gameSettings.Difficulty, 2);  // edited in memory only
     Hold({});

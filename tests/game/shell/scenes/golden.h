@@ -11,6 +11,10 @@
 // over a dimmed copy of the reference) beside the test executable. With
 // VORLANE_UPDATE_GOLDEN=1 it writes the reference instead (look at it before you
 // commit it).
-::testing::AssertionResult MatchesGolden(const std::string& name);
+// Pixels inside `ignore` (x1, y1 inclusive; x2, y2 exclusive) are not compared.
+struct IgnoredRect {
+    int x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+};
+::testing::AssertionResult MatchesGolden(const std::string& name, IgnoredRect ignore = {});
 
 #endif

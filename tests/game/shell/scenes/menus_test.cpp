@@ -90,10 +90,14 @@ TEST_F(Menus, HiddenSequenceCountsSingleButtonPressesOnce) {
         script::AdvanceMs(1);
         CheckHiddenSequence(&background);
     };
-    // X held from the start counts only after a release; a direction between two
-    // steps, a wrong button and two buttons at once change nothing.
+    // X held from the start does not count: C, A, S after it are wrong buttons.
+    for (auto keys : std::vector<std::vector<int>>{{kX}, {kX}, {}, {kC}, {}, {kA}, {}, {kS}, {}})
+        press(keys);
+    EXPECT_EQ(background, 9);
+    // Counted once while held; a direction between two steps, a wrong button and two
+    // buttons at once change nothing (and do not start the count again).
     for (auto keys : std::vector<std::vector<int>>{
-             {kX}, {}, {kX}, {kX}, {}, {kDown}, {kC}, {}, {kS}, {}, {kX, kA}, {}, {kA}, {}})
+             {kX}, {kX}, {}, {kDown}, {kC}, {}, {kS}, {}, {kX, kA}, {}, {kA}, {}})
         press(keys);
     EXPECT_EQ(background, 9);
     EXPECT_FALSE(ShowFps);
