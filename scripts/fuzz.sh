@@ -48,6 +48,9 @@ seed() {
     fuzz_image_tga) cp tests/media/graphics/images/*.tga "$corpus/" ;;
     fuzz_image_dds) cp tests/media/graphics/images/*.dds "$corpus/" ;;
     fuzz_image_rawbgra) cp tests/media/graphics/images/*.bgra "$corpus/" ;;
+    fuzz_text) printf '\x01\x10FPS : 60' > "$corpus/fps.txt" &&
+      printf '\x03\x20\x90\xdd\x92\xe8\x82\xf0\x95\xdb\x91\xb6' > "$corpus/sjis.txt" ;;
+    fuzz_movie) [ ! -f build/data/movie/MV004.avi ] || cp build/data/movie/MV004.avi "$corpus/" ;;
     *) ;;
   esac
 }

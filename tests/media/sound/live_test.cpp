@@ -11,6 +11,7 @@
 
 #include "pavex.h"
 #include "tests/media/sound/sound_files.h"
+#include "tests/support/log_reader.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -38,7 +39,7 @@ TEST_F(LiveSoundTest, DiskDriverReceivesTheTonesAtTheirLevel) {
     ASSERT_EQ(SetSoundVolume(128, h), 0);  // -2.99 dB
     ASSERT_EQ(StartSound(h, 0, 1), 0);     // waits until it has played
     EndMediaLayer();
-    std::vector<int16_t> out = sf::Samples(sf::Read(dir.file("device.raw")));
+    std::vector<int16_t> out = sf::Samples(logfile::ReadBytes(dir.file("device.raw")));
     int peakL = 0, peakR = 0, cycles = 0;
     for (size_t i = 2; i < out.size(); i += 2) {
         peakL = std::max(peakL, abs(out[i]));

@@ -5,7 +5,6 @@
 #include <stdlib.h>
 
 #include <fstream>
-#include <iterator>
 
 namespace sound_files {
 
@@ -47,11 +46,6 @@ std::string Wav(const std::vector<int16_t>& samples, int channels, int rate,
 
 void Write(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
-}
-
-std::string Read(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 std::vector<int16_t> Samples(const std::string& raw) {

@@ -1,6 +1,7 @@
 // sound_files.h - test data for the sound tests: WAV files written here (levels and
 // patterns the mixing tests can predict), files written by independent encoders
-// (sox, oggenc, lame) run as programs, and raw samples read back.
+// (sox, oggenc, lame) run as programs, and raw samples read back (the bytes of a file
+// come from logfile::ReadBytes).
 #ifndef VORLANE_TESTS_SOUND_FILES_H
 #define VORLANE_TESTS_SOUND_FILES_H
 
@@ -20,7 +21,6 @@ struct Chunk {
 std::string Wav(const std::vector<int16_t>& samples, int channels, int rate,
                 const std::vector<Chunk>& extra = {});
 void Write(const std::string& path, const std::string& bytes);
-std::string Read(const std::string& path);
 std::vector<int16_t> Samples(const std::string& rawBytes);
 
 // `frames` frames of a constant level (mono).

@@ -96,15 +96,6 @@ TEST_F(PvaToolTest, WholeTreeReadsBackByteForByteThroughTheFileLayer) {
         EXPECT_EQ(FileRead(whole.data(), 1, whole.size(), file), content.size());
         whole.resize(content.size());
         EXPECT_TRUE(whole == content);
-        const size_t size = content.size();
-        for (size_t at :
-             {size_t{0}, size_t{1}, size_t{11}, size_t{12}, size_t{13}, size_t{4095}, size_t{4096},
-              size_t{4097}, size_t{65535}, size_t{65536}, size_t{131072}, size / 2,
-              size - std::min<size_t>(size, 13), size - std::min<size_t>(size, 1), size}) {
-            if (at > size) continue;
-            for (size_t length : {size_t{1}, size_t{12}, size_t{13}, size_t{4096}, size_t{100000}})
-                ExpectRange(file, content, at, length);
-        }
         EXPECT_EQ(FileClose(file), 0);
     }
     // Folders inside are not files, and names outside the tree are missing.
@@ -122,9 +113,12 @@ TEST_F(PvaToolTest, WholeTreeReadsBackByteForByteThroughTheFileLayer) {
     EXPECT_NE(list.out.find("音/効果音.wav\t"), std::string::npos) << list.out;
     EXPECT_LT(fs::file_size("tree.dat"), 16u * 1024 * 1024);
 
-    // Packing is repeatable, and extracting gives the tree back.
-    ASSERT_EQ(RunPva({"pack", "src", "again.dat", "--key", "KWZ"}).exitCode, 0);
-    EXPECT_TRUE(ReadFile("again.dat") == ReadFile("tree.dat"));
+    // Packing is repeatable, and an archive inside the folder it packs is left out (so
+    // packing into the folder twice still gives the same bytes); extracting gives the
+    // tree back.
+    for (int pass = 0; pass < 2; ++pass)
+        ASSERT_EQ(RunPva({"pack", "src", "src/again.dat", "--key", "KWZ"}).exitCode, 0);
+    EXPECT_TRUE(ReadFile("src/again.dat") == ReadFile("tree.dat"));
     const PvaResult extracted = RunPva({"extract", "tree.dat", "out", "--key", "KWZ"});
     ASSERT_EQ(extracted.exitCode, 0) << extracted.err;
     size_t count = 0;
@@ -139,25 +133,13 @@ TEST_F(PvaToolTest, WholeTreeReadsBackByteForByteThroughTheFileLayer) {
     EXPECT_TRUE(fs::is_directory("out/empty folder"));
 }
 
-TEST_F(PvaToolTest, AnArchiveInsideTheFolderItPacksIsLeftOut) {
-    WriteText("small/a.txt", "a");
-    ASSERT_EQ(RunPva({"pack", "small", "small/self.pva"}).exitCode, 0);
-    ASSERT_EQ(RunPva({"pack", "small", "small/self.pva"}).exitCode, 0);
-    EXPECT_EQ(RunPva({"list", "small/self.pva"}).out, "a.txt\t1\tstored\n");
-}
-
 TEST_F(PvaToolTest, BadArgumentsGiveUsageAndExitCodeTwo) {
+    // clang-format off
     const std::vector<std::vector<std::string>> cases = {
-        {},
-        {"pack"},
-        {"pack", "src"},
-        {"list"},
-        {"extract", "a.pva"},
-        {"unpack", "a", "b"},
-        {"list", "a.pva", "--key"},
-        {"list", "a.pva", "--colour"},
-        {"list", "a", "b"},
+        {}, {"pack"}, {"pack", "src"}, {"list"}, {"extract", "a.pva"}, {"unpack", "a", "b"},
+        {"list", "a.pva", "--key"}, {"extract", "a.pva", "--colour"}, {"list", "a", "b"},
         {"pack", "a", "b", "--key", "x", "--key", "y"}};
+    // clang-format on
     for (const auto& args : cases) {
         const PvaResult result = RunPva(args);
         EXPECT_EQ(result.exitCode, 2) << (args.empty() ? "" : args[0]);
@@ -165,8 +147,12 @@ TEST_F(PvaToolTest, BadArgumentsGiveUsageAndExitCodeTwo) {
     }
 }
 
+// Nothing is left behind by a failed pack, also not when two names of a folder differ
+// only in letter case.
 TEST_F(PvaToolTest, RuntimeFailuresNameTheFileAndExitWithOne) {
     WriteText("src/a.txt", "a");
+    WriteText("clash/Readme.txt", "1");
+    WriteText("clash/README.TXT", "2");
     WriteFile("garbage.pva", Noise(500, 9));
     ASSERT_EQ(RunPva({"pack", "src", "keyed.pva", "--key", "KWZ"}).exitCode, 0);
     const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
@@ -175,6 +161,7 @@ TEST_F(PvaToolTest, RuntimeFailuresNameTheFileAndExitWithOne) {
         {{"list", "garbage.pva"}, "garbage.pva"},
         {{"list", "missing.pva"}, "missing.pva"},
         {{"extract", "keyed.pva", "out", "--key", "KWY"}, "keyed.pva"},
+        {{"pack", "clash", "x.pva"}, "letter case"},
     };
     for (const auto& [args, named] : cases) {
         SCOPED_TRACE(named);
@@ -182,15 +169,6 @@ TEST_F(PvaToolTest, RuntimeFailuresNameTheFileAndExitWithOne) {
         EXPECT_EQ(r.exitCode, 1);
         EXPECT_NE(r.err.find(named), std::string::npos) << r.err;
     }
-    EXPECT_FALSE(fs::exists("x.pva"));
-}
-
-TEST_F(PvaToolTest, NamesDifferingOnlyInLetterCaseAreRefused) {
-    WriteText("src/Readme.txt", "1");
-    WriteText("src/README.TXT", "2");
-    const PvaResult r = RunPva({"pack", "src", "x.pva"});
-    EXPECT_EQ(r.exitCode, 1);
-    EXPECT_NE(r.err.find("letter case"), std::string::npos) << r.err;
     EXPECT_FALSE(fs::exists("x.pva"));
     EXPECT_FALSE(fs::exists("x.pva.tmp"));
 }
@@ -201,24 +179,20 @@ TEST_F(PvaToolTest, ExtractRefusesNamesThatLeaveTheTargetFolder) {
     ClearArchive clear;
     ASSERT_TRUE(clear.Load("x.pva", nullptr));
     // The one name entry: 2 bytes of header counts, the sum, then the search form and
-    // the original name of one unit each. The original becomes "..".
+    // the original name of one unit each. The original becomes ".." or holds a separator.
     const size_t original = clear.BlockPos() + 4 + 4;
     ASSERT_EQ(clear.bytes[original], 'x');
-    clear.bytes[original] = '.';
-    clear.bytes[original + 1] = '.';
-    clear.Save("x.pva");
     fs::create_directories("target");
-    const PvaResult r = RunPva({"extract", "x.pva", "target/inner"});
-    EXPECT_EQ(r.exitCode, 1);
-    EXPECT_NE(r.err.find("unsafe"), std::string::npos) << r.err;
-    EXPECT_FALSE(fs::exists("target/inner/..") && fs::is_regular_file("target/inner/.."));
-    EXPECT_FALSE(fs::exists("target/xx"));
-
-    // A name holding a separator is refused the same way.
-    clear.bytes[original] = 'a';
-    clear.bytes[original + 1] = '/';
-    clear.Save("x.pva");
-    EXPECT_EQ(RunPva({"extract", "x.pva", "target/inner"}).exitCode, 1);
+    for (const char* name : {"..", "a/"}) {
+        SCOPED_TRACE(name);
+        std::copy(name, name + 2, clear.bytes.begin() + original);
+        clear.Save("x.pva");
+        const PvaResult r = RunPva({"extract", "x.pva", "target/inner"});
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_NE(r.err.find("unsafe"), std::string::npos) << r.err;
+        EXPECT_FALSE(fs::is_regular_file("target/inner/..") || fs::exists("target/xx") ||
+                     fs::exists("target/inner/a"));
+    }
 }
 
 }  // namespace
