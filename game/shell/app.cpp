@@ -2,14 +2,24 @@
 // layer, the top-level loop, the frame pacing of the shell's scenes and every way
 // out of the program.
 //
-// Owns: the start-up order and the exit code. Scenes live in their own units and are
-// called from the top-level loop; this unit keeps no state of theirs.
+// Owns: the start-up order, the mapping of title items to scenes and the exit code.
+// Scenes live in their own units; this unit keeps no state of theirs.
 #include "shell/app.h"
 
 #include <stdint.h>
+#include <stdio.h>
 #include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include "match/match_state.h"
+#include "match/round_loop.h"
 #include "pavex.h"
+#include "shell/config_screen.h"
+#include "shell/network_game.h"
+#include "shell/record_screen.h"
+#include "shell/result_screens.h"
+#include "shell/title_menu.h"
 
 namespace {
 
@@ -17,26 +27,49 @@ constexpr int kFramePeriodMs = 17;
 constexpr int kEscapeKey = 1;
 constexpr int kExitCode = 1;
 
-// Sleeps in 1 ms steps until a frame that began at `frameStart` has lasted 17 ms.
-void PaceFrame(uint32_t frameStart) {
-    while (static_cast<int32_t>(GetTickMillis(0) - frameStart) < kFramePeriodMs)
-        WaitMilliseconds(1);
+bool Exists(const char* path) {
+    struct stat info;
+    return stat(path, &info) == 0;
 }
 
-// The scene that runs until the title menu takes its place: a cleared screen at the
-// shell's frame rate, left when Escape is held or the program must end.
-void RunBlankScene() {
-    for (;;) {
-        uint32_t frameStart = GetTickMillis(0);
-        ClearScreen();
-        FlipScreen();
-        if (IsKeyDown(kEscapeKey)) return;
-        PaceFrame(frameStart);
-        if (ProcessMessage() != 0) return;
+// The game reads its pictures and sounds relative to the working folder. Started
+// from anywhere else it would run silent and blank without saying why.
+void ReportMissingData() {
+    if (Exists("./data") || Exists("./data.dat")) return;
+    char folder[1024];
+    if (getcwd(folder, sizeof folder) == nullptr) snprintf(folder, sizeof folder, "?");
+    char line[1400];
+    snprintf(line, sizeof line,
+             "vorlane: no ./data or ./data.dat in %s; start the game from the build folder "
+             "(cd build && ./vorlane)",
+             folder);
+    fprintf(stderr, "%s\n", line);
+    AddLogFormat("%s", line);
+}
+
+void PlaySinglePlayerRound(int mode) {
+    match.netMode = 0;
+    InitRound(mode);
+    if (RunRound() == 1 && mode == 1) {
+        ShowGameClear();
+    } else {
+        ShowGameOver();
     }
 }
 
 }  // namespace
+
+void WaitOutFrame(unsigned frameStart) {
+    while (static_cast<int32_t>(GetTickMillis(0) - frameStart) < kFramePeriodMs)
+        WaitMilliseconds(1);
+}
+
+void WaitForKeyRelease() {
+    while (GetAnyKeyDown() != 0) {
+        if (ProcessMessage() != 0) return;
+        WaitMilliseconds(1);
+    }
+}
 
 int StartUpApplication() {
     ChangeWindowMode(1);
@@ -61,9 +94,19 @@ void ExitApplication() {
 
 int RunApplication() {
     if (!StartUpApplication()) return -1;
+    ReportMissingData();
     if (ProcessMessage() == 0) {
         while (IsKeyDown(kEscapeKey) == 0) {
-            RunBlankScene();
+            const int item = RunTitleMenu();
+            if (item == 0) {
+                PlaySinglePlayerRound(RunGameModeMenu() == 1 ? 1 : 0);
+            } else if (item == 1) {
+                RunNetworkGame();
+            } else if (item == 2) {
+                ShowBestRecord();
+            } else if (item == 3) {
+                RunConfigScreen();
+            }
             if (ProcessMessage() != 0) break;
         }
     }

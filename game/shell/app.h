@@ -16,4 +16,12 @@ int RunApplication();
 // ignored.
 void TakeScreenshot();
 
+// The frame pattern of the shell's scenes: sleeps in 1 ms steps until a frame that
+// began at `frameStart` (GetTickMillis) has lasted 17 ms.
+void WaitOutFrame(unsigned frameStart);
+// After a scene that ends on a key press: pumps until no key, button or mouse
+// button is down (or the program must end), so the press is not read again by the
+// first frame of the next scene.
+void WaitForKeyRelease();
+
 #endif

@@ -6,3 +6,19 @@
 
 GameSettings gameSettings = kDefaultGameSettings;
 bool ShowFps = false;
+
+namespace {
+
+int Clamp(int value, int low, int high) {
+    return value < low ? low : (value > high ? high : value);
+}
+
+}  // namespace
+
+int ClampedDifficulty() {
+    return Clamp(gameSettings.Difficulty, kMinDifficulty, kMaxDifficulty);
+}
+
+int ClampedMoveSensitivity() {
+    return Clamp(gameSettings.MoveSensitivity, kMinMoveSensitivity, kMaxMoveSensitivity);
+}

@@ -26,6 +26,16 @@ constexpr GameSettings kDefaultGameSettings = {1, 4, true, false, false, 40, 255
 // The one instance the whole game reads and the configuration scene edits.
 extern GameSettings gameSettings;
 
+// Ranges the configuration screen keeps. The settings file may hold anything, so a
+// reader that indexes a table or counts frames with a value takes it through these
+// accessors, clamped into range (the file keeps its value until the next save).
+constexpr int kMinDifficulty = 0;
+constexpr int kMaxDifficulty = 3;
+constexpr int kMinMoveSensitivity = 3;
+constexpr int kMaxMoveSensitivity = 6;
+int ClampedDifficulty();
+int ClampedMoveSensitivity();
+
 // The play screen shows its frame counter; off at start, switched on for the rest of
 // the run by the title menu's hidden sequence.
 extern bool ShowFps;

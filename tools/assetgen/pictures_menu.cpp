@@ -64,7 +64,7 @@ void ItemStrip(const std::string& path, const char* const labels[4], Align align
 }
 
 void MenuStrips() {
-    static const char* const title[4] = {"GAME START", "NET BATTLE", "RANKING", "CONFIG"};
+    static const char* const title[4] = {"GAME START", "NET BATTLE", "RECORD", "CONFIG"};
     static const char* const mode[4] = {"ENDLESS", "50 LINES", "", ""};
     static const char* const net[4] = {"HOST GAME", "JOIN GAME", "PORT", "ADDRESS"};
     static const char* const select[4] = {"OK", "YES", "NO", "BACK"};

@@ -1,0 +1,20 @@
+// golden.h - the last presented frame against a reference picture.
+#ifndef VORLANE_TESTS_GAME_SHELL_GOLDEN_H
+#define VORLANE_TESTS_GAME_SHELL_GOLDEN_H
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+// Compares the last presented frame with golden/<name>.png pixel for pixel. On a
+// difference it writes <name>.actual.png and <name>.diff.png (differing pixels red
+// over a dimmed copy of the reference) beside the test executable. With
+// VORLANE_UPDATE_GOLDEN=1 it writes the reference instead (look at it before you
+// commit it).
+// Pixels inside `ignore` (x1, y1 inclusive; x2, y2 exclusive) are not compared.
+struct IgnoredRect {
+    int x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+};
+::testing::AssertionResult MatchesGolden(const std::string& name, IgnoredRect ignore = {});
+
+#endif
