@@ -115,7 +115,7 @@ int ReceiveMatchMessage() {
     }
     const int limit = waiting / kMatchMessageBytes;
     int read = 0;
-    while (read < limit && GetNetWorkDataLength(netHandle) >= kMatchMessageBytes) {
+    while (read < limit && (read == 0 || GetNetWorkDataLength(netHandle) >= kMatchMessageBytes)) {
         PumpNetWorkMessages(0);
         int at = 0;
         bool whole = true;

@@ -225,7 +225,12 @@ int RecvSocketBody(NetRecord* rec) {
         int64_t tried = 0;
         NetFrameResult r = NetFrameFeed(&rec->reader, &rec->recvRing, g_receiveChunk,
                                         static_cast<size_t>(n), &length, &tried);
-        if (r == NET_FRAME_OK) continue;
+        if (r == NET_FRAME_OK) {
+            // A short read emptied the socket: asking again would only say so. More
+            // data, or the end of the stream, shows at the next poll.
+            if (static_cast<size_t>(n) < sizeof g_receiveChunk) rec->readable = 0;
+            continue;
+        }
         if (r == NET_FRAME_NO_ROOM)
             LogFormat("リングバッファの再確保に失敗しました(確保しようとしたサイズ %lld byte)",
                       static_cast<long long>(tried));
