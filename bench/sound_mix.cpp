@@ -14,6 +14,7 @@
 //      build-bench/bench/bench_sound_mix --benchmark_repetitions=5
 // Needs sox, lame and oggenc (scripts/debian-packages.txt) to make its files.
 #include <benchmark/benchmark.h>
+#include <stdio.h>
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -120,7 +121,9 @@ void BM_Mix20VoicesAndMp3Stream(benchmark::State& state) {
     Ready();
     std::vector<int> effects;
     for (int i = 0; i < kEffects; ++i) {
-        effects.push_back(LoadSound(("e" + std::to_string(i) + ".wav").c_str(), 1, -1));
+        char name[32];
+        snprintf(name, sizeof name, "e%d.wav", i);
+        effects.push_back(LoadSound(name, 1, -1));
         StartSound(effects.back(), 3, 1);
     }
     PlayMusicFile("track.mp3", 3);

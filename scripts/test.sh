@@ -5,6 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 bash scripts/check-format.sh
+bash scripts/check-layering.sh
 jobs=$(nproc)
 
 run_suite() {  # build-dir, cmake options...

@@ -5,6 +5,8 @@
 
 #include <limits.h>
 
+#include <algorithm>
+
 #include <filesystem>
 
 #include "media/core/tracked_alloc.h"
@@ -104,7 +106,7 @@ void Put32(Bytes& b, size_t at, uint32_t v) {
 
 // An 8-bit BMP (two palette entries: red and green) with the given pixel bytes.
 Bytes Bmp8(int32_t w, int32_t h, uint32_t compression, const Bytes& pixels) {
-    Bytes b(54 + 8);
+    Bytes b(54 + 8 + pixels.size());
     b[0] = 'B';
     b[1] = 'M';
     Put32(b, 10, 62);
@@ -117,7 +119,7 @@ Bytes Bmp8(int32_t w, int32_t h, uint32_t compression, const Bytes& pixels) {
     Put32(b, 46, 2);
     b[56] = 0xFF;  // entry 0: red (B G R 0)
     b[59] = 0xFF;  // entry 1: green
-    b.insert(b.end(), pixels.begin(), pixels.end());
+    std::copy(pixels.begin(), pixels.end(), b.begin() + 62);
     return b;
 }
 
