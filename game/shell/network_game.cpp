@@ -31,7 +31,7 @@ constexpr int kConnectedShowMs = 2000;
 constexpr int kPadDecide = 0x10;
 constexpr int kPadCancel = 0x20;
 constexpr int kEscapeState = 0x1000;
-constexpr int kRowHost = 0, kRowJoin = 1, kRowPort = 2, kRowAddress = 3, kRowBack = 4;
+constexpr int kRowHost = 0, kRowJoin = 1, kRowBack = 4;  // rows 2 and 3: port, address
 constexpr int kMatchWins = 3;
 
 int g_blink = 0;  // blink counter of the connection messages, kept between calls
@@ -244,6 +244,10 @@ void EndNetworkGame() {
 void RunNetworkGame() {
     networkRole = RunNetworkMenu();
     if (networkRole == -1) return;
+    PlayNetworkMatch();
+}
+
+void PlayNetworkMatch() {
     if ((networkRole == 0 ? JoinGame() : HostGame()) == -1) return;
     ResetWins();
     ResetConnectionLost();

@@ -8,6 +8,9 @@ extern int networkRole;
 // The network scene from its menu to the end of the connection: the menu, joining or
 // hosting, rounds until one side has three wins, then the end of the connection.
 void RunNetworkGame();
+// Joins or hosts as networkRole says, then plays rounds until one side has three wins
+// and ends the connection (all of RunNetworkGame after its menu).
+void PlayNetworkMatch();
 // The menu scene (rows: host, join, port, address, back): 1 host, 0 join, -1 back or
 // the window closed. The peer file is read when it starts and written on back and
 // when an edit ends.
