@@ -143,7 +143,9 @@ def main():
             for m in messages:
                 flag, garbage_cells, garbage_rows = check(m)
                 if flag:
-                    fail(f"round {round_number}: the game topped out")
+                    cells = struct.unpack_from("<210h", m, 20)
+                    rows = "\n".join("".join(str(c) for c in cells[r * 10:r * 10 + 10]) for r in range(21))
+                    fail(f"round {round_number}: the game topped out after {received} messages\n{rows}")
                 if round_number == 1 and attacked_at is None and garbage_cells:
                     fail("garbage before any attack")
                 most_garbage_rows = max(most_garbage_rows, garbage_rows)

@@ -4,7 +4,7 @@
 //
 //   match_player host|join PORT STYLE OUTDIR
 // STYLE: "bot" places every piece where it leaves the fewest holes and the most full
-//        rows; "weak" plays the bot for 12 pieces a round, then drops every piece in
+//        rows; "weak" plays the bot for 20 pieces a round, then drops every piece in
 //        the middle until it tops out; either dumps pieces once the connection is lost.
 // Runs in the current folder (which holds the data tree) and writes to OUTDIR:
 // sent.bin and received.bin (every byte the match protocol sent and read, in order),
@@ -40,25 +40,29 @@ bool g_placed = false;  // the current piece was placed and dropped
 int g_messages = 0;
 int g_rounds = 0;
 
+// The usual weights of a well for a placing player: full rows are good; height,
+// covered holes and steps between neighbouring columns are bad.
 int Evaluate(const Well& w) {
-    int full = 0, holes = 0, height = 0;
+    int full = 0, holes = 0, height = 0, bumps = 0, previous = -1;
     for (int c = kFirstPlayColumn; c <= kLastPlayColumn; ++c) {
-        bool covered = false;
+        int column = 0;
         for (int r = 0; r <= kLastPlayRow; ++r) {
-            if (w[r][c] != CellEmpty) {
-                if (!covered) height += kLastPlayRow + 1 - r;
-                covered = true;
-            } else if (covered) {
-                ++holes;
+            if (w[r][c] == CellEmpty) {
+                holes += column > 0;
+            } else if (column == 0) {
+                column = kLastPlayRow + 1 - r;
             }
         }
+        height += column;
+        if (previous >= 0) bumps += column > previous ? column - previous : previous - column;
+        previous = column;
     }
     for (int r = 0; r <= kLastPlayRow; ++r) {
         int n = 0;
         for (int c = kFirstPlayColumn; c <= kLastPlayColumn; ++c) n += w[r][c] != CellEmpty;
         full += n == kPlayColumns;
     }
-    return full * 40 - holes * 30 - height;
+    return full * 76 - height * 51 - holes * 36 - bumps * 18;
 }
 
 // The best place for the falling piece (erased from the well): rotation and column.
@@ -97,7 +101,7 @@ void Play() {
     if (g_placed) return;
     g_placed = true;
     ErasePiece();
-    const bool dump = MatchConnectionLost() || (g_weak && g_placedThisRound >= 12);
+    const bool dump = MatchConnectionLost() || (g_weak && g_placedThisRound >= 20);
     if (!dump) {
         int rotation = 0, x = 0;
         ChoosePlace(&rotation, &x);
