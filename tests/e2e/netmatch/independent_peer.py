@@ -12,7 +12,7 @@ game wins every round and the match ends 3-0. It checks what the game sends:
   three next kinds (0..6), the hold kind (-1..6) and 21 x 10 cells (0..8, 16 bits each);
 - no block of pushed-in garbage (cell value 8) shows before the attack; after it, five
   rows of nine garbage cells with one gap show at some moment (5 = 3 + 2 lines);
-- after the end flag the game stops within a few frames (its round ended, it won).
+- after the end flag the game stops within half a second (its round ended, it won).
 Exit 0 when all holds.
 """
 import select
@@ -154,7 +154,10 @@ def main():
                 break
             if wire.closed:
                 fail("the game closed the connection")
-        if received - ended_after > 4:
+        # Messages the game sent before it read the flag may still be in flight or
+        # unread here (a busy machine); a game that went on playing would send for
+        # seconds.
+        if received - ended_after > 30:
             fail(f"round {round_number}: {received - ended_after} messages after the end flag")
         if round_number == 1 and most_garbage_rows != 5:
             fail(f"the attacks of 3 and 2 lines showed as {most_garbage_rows} garbage rows")
