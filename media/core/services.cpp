@@ -8,7 +8,9 @@
 #include <stddef.h>
 
 #include "media/file/file_access.h"
+#include "media/graphics/movie.h"
 #include "media/graphics/screen.h"
+#include "media/graphics/text.h"
 #include "media/input/input_service.h"
 #include "media/sound/sound_internal.h"
 #include "media/net/net_service.h"
@@ -31,8 +33,13 @@ const ServiceRow kRows[] = {
      nullptr, nullptr},
     {"sound", SERVICE_STAGE_DEVICES, SoundStartUp, SoundShutDown, SoundPump, 0, nullptr, nullptr,
      SoundResetDefaults},
+    // Movies stop after the screen, whose graphics close the movies they show first.
+    {"movies", SERVICE_STAGE_DEVICES, MoviesStartUp, MoviesShutDown, nullptr, 0, MoviesFocus,
+     nullptr, nullptr},
     {"screen", SERVICE_STAGE_DEVICES, ScreenStartUp, ScreenShutDown, nullptr, 0, nullptr,
      ScreenWindowEvent, ScreenResetDefaults},
+    {"text", SERVICE_STAGE_DEVICES, TextStartUp, TextShutDown, nullptr, 0, nullptr, nullptr,
+     TextResetDefaults},
     // The network starts on first use; stopped first of the devices.
     {"network", SERVICE_STAGE_DEVICES, nullptr, NetShutDown, NetPump, 0, nullptr, nullptr, nullptr},
 };

@@ -12,7 +12,9 @@
 // ever leaves this header.
 //
 // Texts passed in are UTF-8; the library converts them to Shift-JIS where its own
-// formats need it (the log file).
+// formats need it (the log file). The texts drawn on the screen (DrawTextAt,
+// DrawTextFormat) are the exception: they are Shift-JIS, as the game's own message
+// lines are.
 #ifndef PAVEX_H
 #define PAVEX_H
 
@@ -74,7 +76,10 @@ int SetDrawBrightness(int red, int green, int blue);
 // A picture file (BMP, JPEG, PNG, raw BGRA, TGA or DDS; plain or inside an archive)
 // as a graphic handle, or -1. "name_a.ext" beside "name.ext" is an alpha mask (its
 // brightness). Pixels equal to the transparent colour (black) are left out when a
-// graphic without alpha is drawn with transparency.
+// graphic without alpha is drawn with transparency. A file no picture reader accepts
+// is opened as a movie (at most 100 at once): the graphic shows the frame due on the
+// movie's clock, which runs from the load and stands still while the window has no
+// focus; the movie closes with its graphic.
 int LoadImageHandle(const char* fileName);
 // The picture cut into cells of cellWidth x cellHeight, left to right, then top to
 // bottom (`across` per row, `down` rows), at most `count` of them, into handles[].
@@ -101,13 +106,25 @@ int SaveScreenToBmp(int x1, int y1, int x2, int y2, const char* fileName);
 // Text and fonts (media/graphics/text.cpp)
 // ---------------------------------------------------------------------------
 
-int SetDefaultFontType(int fontType);
-// One line of Shift-JIS text with the default font, its top-left at x, y, in `colour`
-// with an edge in `edgeColour` (MakeColor values). 0, or -1 for a bad font.
+// Texts here are Shift-JIS: one-byte characters and two-byte characters whose first
+// byte is 0x81..0x9F or 0xE0..0xFC. One line, drawn from its top-left corner with the
+// default font (face: the installed Japanese gothic, 16 pixels, weight 600), in
+// `colour` over an edge in `edgeColour` when the font type has the edge bit;
+// brightness and blend mode apply as to pictures. 0, or -1 for a bad font.
 int DrawTextAt(int x, int y, const char* text, uint32_t colour, uint32_t edgeColour);
-// printf-style; the result is cut to 1023 bytes. Drawn as DrawTextAt with edge colour 0.
+// printf-style text (at most 1023 bytes; a longer one is cut), edge colour 0.
 int DrawTextFormat(int x, int y, uint32_t colour, const char* format, ...)
     __attribute__((format(printf, 4, 5)));
+// Font type of the default font: bit 0 edge, bit 1 anti-aliased (-1 gives 0). 0.
+int SetDefaultFontType(int fontType);
+// A font of its own (the game uses the default font only). faceName: UTF-8, empty
+// for the default face; -1 takes the default of size (16), thickness (6, weight
+// thickness x 100), type (0), character set (1: Japanese; 0 any, 2 Korean) and edge
+// size (1; 1..4, above 1 the edge bit is set). slot -1 takes the first free of the
+// 40; checkNumber -1 the next. A handle, or -1 (logged).
+int CreateFontToHandle(const char* faceName, int size, int thickness, int fontType,
+                       int charsetIndex, int edgeSize, int italic, int slot, int checkNumber);
+int DeleteFontHandle(int font);  // 0, or -1 for a handle that is not a live font
 
 // ---------------------------------------------------------------------------
 // Time and random numbers (media/time/)

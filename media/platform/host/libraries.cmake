@@ -12,3 +12,9 @@ if(VORLANE_FUZZ)
   # Fuzzing builds skip the PNG checksums so mutated inputs reach the decoder.
   target_compile_definitions(pavex_host PRIVATE FUZZING_BUILD_MODE_UNSAFE_FOR_PRODUCTION)
 endif()
+
+# Text and movies: fontconfig and FreeType (font_face.cpp), FFmpeg's demuxers,
+# decoders and scaler (movie_decode.cpp).
+pkg_check_modules(PAVEX_TEXT_MOVIE_LIBS REQUIRED IMPORTED_TARGET
+  freetype2 fontconfig libavformat libavcodec libswscale libavutil)
+target_link_libraries(pavex_host PUBLIC PkgConfig::PAVEX_TEXT_MOVIE_LIBS)
