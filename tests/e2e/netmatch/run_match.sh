@@ -37,8 +37,13 @@ if [[ $mode == match ]]; then
   start guest join weak
   wait "${pids[1]}"; guest_rc=$?
 else
-  python3 "$peer" "$port" || fail "the independent peer found a fault"
+  python3 "$peer" "$port"; peer_rc=$?
   guest_rc=0
+  if [[ $peer_rc != 0 ]]; then
+    wait "$host"
+    [[ $? == 77 ]] && { cat "$work/host/out.txt"; exit 77; }
+    fail "the independent peer found a fault"
+  fi
 fi
 wait "$host"; host_rc=$?
 [[ $host_rc == 77 || $guest_rc == 77 ]] && { cat "$work/host/out.txt"; exit 77; }
