@@ -27,7 +27,10 @@
 //
 // Where this differs from the rules it was built from, for safety:
 // - a frame longer than 1 MiB puts the connection in error instead of allocating for
-//   it, and a sender never makes such a frame (a longer backlog leaves as several);
+//   it, and a sender never makes such a frame (a longer send leaves as several);
+// - NetWorkSend queues its bytes as a frame of their own and the next pump sends all
+//   that waits in one system call (a backlog of 16 KiB leaves at once), so the sends
+//   of one game frame reach the peer in one segment instead of one segment each;
 //   the receive ring grows for the payload bytes that came, not for the length a
 //   prefix claims;
 // - the rings are capped (net_ring.h). A receive ring that would pass the cap is an
@@ -60,6 +63,9 @@ constexpr int kBacklog = 5;
 constexpr int32_t kConnectTimeoutMs = 2000;
 constexpr int32_t kCloseFlushMs = 1000;
 constexpr size_t kReceiveChunk = 64 * 1024;
+// A send backlog this large leaves in the NetWorkSend call itself instead of waiting
+// for the next pump: bulk senders keep the socket busy, small messages travel together.
+constexpr int kSendAtOnceBytes = 16 * 1024;
 
 struct NetRecord {
     int inUse;           // 0 while a connect is still waiting (no handle given out)
@@ -81,9 +87,6 @@ struct NetRecord {
     NetFrameReader reader;
     NetRing recvRing;
     NetRing sendRing;
-    uint32_t sendRemainder;  // payload bytes of the outgoing frame still to send
-    int prefixLeft;          // bytes of its prefix still to send
-    uint8_t prefix[kNetFramePrefixBytes];
     PlatNetAddress peer;
     NetRecord* newer;
     NetRecord* older;
@@ -97,6 +100,7 @@ struct NetState {
     int dispatching;    // a pump is handling events: nested pumps return at once
     int pumped;         // this call (or wait step) has pumped: its later steps do not poll again
     int acceptBlocked;  // a waiting connection could not be taken; retried when one closes
+    int corked;         // inside NetWorkSend: the pump reads but writes nothing
     int lostCount;      // handles of error-closed connections not reported yet
     int lost[kConnectionSlots];
 };
@@ -192,8 +196,6 @@ void CutStalledPeer(NetRecord* rec) {
     LogString("相手が受信しないため送信データが上限を超えました。接続を切断します\n");
     PlatNetShutdown(rec->socket);
     NetRingFree(&rec->sendRing);
-    rec->sendRemainder = 0;
-    rec->prefixLeft = 0;
     CloseEvent(rec);
 }
 
@@ -223,7 +225,12 @@ int RecvSocketBody(NetRecord* rec) {
         int64_t tried = 0;
         NetFrameResult r = NetFrameFeed(&rec->reader, &rec->recvRing, g_receiveChunk,
                                         static_cast<size_t>(n), &length, &tried);
-        if (r == NET_FRAME_OK) continue;
+        if (r == NET_FRAME_OK) {
+            // A short read emptied the socket: asking again would only say so. More
+            // data, or the end of the stream, shows at the next poll.
+            if (static_cast<size_t>(n) < sizeof g_receiveChunk) rec->readable = 0;
+            continue;
+        }
         if (r == NET_FRAME_NO_ROOM)
             LogFormat("リングバッファの再確保に失敗しました(確保しようとしたサイズ %lld byte)",
                       static_cast<long long>(tried));
@@ -245,9 +252,10 @@ int RecvSocket(NetRecord* rec) {
     return result;
 }
 
-// Sends what waits in the send ring, a frame at a time: a frame takes everything
-// pending when it starts (at most kNetFrameMaxPayload), and its prefix leaves in the
-// same call as its payload.
+// Sends what waits in the send ring. The ring holds whole frames as they go on the
+// wire (NetWorkSend puts each call's prefix in front of its bytes), so everything
+// queued since the last pump leaves in one system call: the game's four sends of a
+// frame travel as one segment, each still its own frame.
 int SendSocketBody(NetRecord* rec) {
     if (rec->error) {
         LogString("このネットワークハンドルにはエラーが発生しています in SendSocket\n");
@@ -258,40 +266,20 @@ int SendSocketBody(NetRecord* rec) {
         return -1;
     }
     while (rec->socket >= 0 && !rec->sendFailed && rec->sendRing.count > 0) {
-        const bool starting = rec->prefixLeft == 0 && rec->sendRemainder == 0;
-        if (starting) {
-            uint32_t length = static_cast<uint32_t>(rec->sendRing.count);
-            if (length > kNetFrameMaxPayload) length = kNetFrameMaxPayload;
-            NetFramePutLength(rec->prefix, length);
-            rec->prefixLeft = kNetFramePrefixBytes;
-            rec->sendRemainder = length;
-        }
-        PlatNetSpan spans[3];
-        spans[0] = {rec->prefix + (kNetFramePrefixBytes - rec->prefixLeft),
-                    static_cast<size_t>(rec->prefixLeft)};
+        PlatNetSpan spans[2];
         const uint8_t *a, *b;
         int aSize, bSize;
-        NetRingReadSpans(&rec->sendRing, static_cast<int>(rec->sendRemainder), &a, &aSize, &b,
-                         &bSize);
-        spans[1] = {a, static_cast<size_t>(aSize)};
-        spans[2] = {b, static_cast<size_t>(bSize)};
-        long n = PlatNetSend(rec->socket, spans, 3);
+        NetRingReadSpans(&rec->sendRing, rec->sendRing.count, &a, &aSize, &b, &bSize);
+        spans[0] = {a, static_cast<size_t>(aSize)};
+        spans[1] = {b, static_cast<size_t>(bSize)};
+        long n = PlatNetSend(rec->socket, spans, 2);
         if (n <= 0) {
-            // Refused whole: the frame starts again later with all that is pending
-            // then. A failed socket shows up as a close event.
-            if (starting) {
-                rec->prefixLeft = 0;
-                rec->sendRemainder = 0;
-            }
+            // A failed socket shows up as a close event.
             if (n == kPlatNetFailed) rec->sendFailed = 1;
             break;
         }
-        int fromPrefix = n < rec->prefixLeft ? static_cast<int>(n) : rec->prefixLeft;
-        rec->prefixLeft -= fromPrefix;
-        int payload = static_cast<int>(n) - fromPrefix;
-        NetRingDrop(&rec->sendRing, payload);
-        rec->sendRemainder -= static_cast<uint32_t>(payload);
-        if (rec->prefixLeft > 0 || rec->sendRemainder > 0) break;  // the socket is full
+        NetRingDrop(&rec->sendRing, static_cast<int>(n));
+        if (n < aSize + bSize) break;  // the socket is full
     }
     return 0;
 }
@@ -361,7 +349,7 @@ void Dispatch() {
     for (NetRecord* rec = NET.newest; rec && count < kPlatNetPollMax; rec = rec->older) {
         if (!rec->inUse || rec->socket < 0 || rec->ended) continue;
         int want = PLAT_NET_READABLE;
-        if (rec->sendRing.count > 0 && !rec->sendFailed) want |= PLAT_NET_WRITABLE;
+        if (rec->sendRing.count > 0 && !rec->sendFailed && !NET.corked) want |= PLAT_NET_WRITABLE;
         g_pollEntries[count] = {rec->socket, want, 0};
         g_pollRecords[count++] = rec;
     }
@@ -381,7 +369,7 @@ void Dispatch() {
                 continue;
             }
             if (got & (PLAT_NET_READABLE | PLAT_NET_HANGUP)) RecvSocket(rec);
-            if ((got & PLAT_NET_WRITABLE) && !rec->ended) SendSocket(rec);
+            if ((got & PLAT_NET_WRITABLE) && !rec->ended && !NET.corked) SendSocket(rec);
         }
     }
     NET.dispatching = 0;
@@ -546,21 +534,35 @@ int Receive(int handle, void* buffer, int length, bool remove) {
     return 0;
 }
 
+// Queues the bytes as frames (at most kNetFrameMaxPayload each) behind what waits.
+// They leave at the next pump, which every other network call, PumpNetWorkMessages
+// and ProcessMessage run (the background pump at the latest), so the sends a program
+// makes in a row travel together; a backlog of kSendAtOnceBytes goes out at once.
 int Send(int handle, const void* buffer, int length) {
+    NET.corked = 1;
     NetRecord* rec = Validate(handle, "NetWorkSend");
-    if (!rec || !rec->connected || length < 0 || (!buffer && length > 0)) return -1;
-    SendSocket(rec);
-    if (!rec->connected || rec->error) return -1;
-    int64_t tried = 0;
-    if (NetRingPush(&rec->sendRing, buffer, length, &tried) != 0) {
-        LogFormat("リングバッファの再確保に失敗しました(確保しようとしたサイズ %lld byte)",
-                  static_cast<long long>(tried));
-        LogFormat("リングバッファへのデータの追加に失敗しました(追加する長さ %d byte)", length);
-        LogFormat("送信データ %d byte の追加に失敗しました in NewWorkSend", length);
-        CutStalledPeer(rec);
-        return -1;
+    if (rec) Dispatch();  // reads and accepts; the writes wait
+    NET.corked = 0;
+    if (!rec || !rec->connected || rec->error || length < 0 || (!buffer && length > 0)) return -1;
+    const uint8_t* bytes = static_cast<const uint8_t*>(buffer);
+    for (int at = 0; at < length;) {
+        const int piece =
+            length - at < int(kNetFrameMaxPayload) ? length - at : int(kNetFrameMaxPayload);
+        uint8_t prefix[kNetFramePrefixBytes];
+        NetFramePutLength(prefix, static_cast<uint32_t>(piece));
+        int64_t tried = 0;
+        if (NetRingPush(&rec->sendRing, prefix, kNetFramePrefixBytes, &tried) != 0 ||
+            NetRingPush(&rec->sendRing, bytes + at, piece, &tried) != 0) {
+            LogFormat("リングバッファの再確保に失敗しました(確保しようとしたサイズ %lld byte)",
+                      static_cast<long long>(tried));
+            LogFormat("リングバッファへのデータの追加に失敗しました(追加する長さ %d byte)", length);
+            LogFormat("送信データ %d byte の追加に失敗しました in NewWorkSend", length);
+            CutStalledPeer(rec);
+            return -1;
+        }
+        at += piece;
     }
-    SendSocket(rec);
+    if (rec->sendRing.count >= kSendAtOnceBytes) SendSocket(rec);
     return 0;
 }
 

@@ -1,0 +1,55 @@
+// net_game_fixture.h - a started layer with the generated data tree, a fresh match
+// state, a per-frame script run at every flip, the sound effects played, and
+// messages built by hand (little-endian, as the wire defines them) for a raw peer.
+#ifndef VORLANE_TESTS_GAME_NET_FIXTURE_H
+#define VORLANE_TESTS_GAME_NET_FIXTURE_H
+
+#include <functional>
+
+#include "match/match_protocol.h"
+#include "match/match_state.h"
+#include "tests/media/net/net_fixture.h"
+
+namespace netgame {
+extern std::function<void(int frame)> onFlip;  // after each flip, with its number
+extern int flips;
+extern int effects[32];  // PlaySoundEffect calls by number
+}  // namespace netgame
+
+inline Bytes Cat(std::initializer_list<Bytes> parts) {
+    Bytes out;
+    for (const Bytes& p : parts) out.insert(out.end(), p.begin(), p.end());
+    return out;
+}
+
+struct Message {
+    int end = 0, attack = 0;
+    int32_t kinds[4] = {0, 1, 2, -1};  // three next kinds, then the hold
+    int16_t cells[21][10] = {};
+    Bytes Encode() const {
+        Bytes b;
+        auto put = [&](uint32_t v, int n) {
+            for (int i = 0; i < n; ++i) b.push_back(uint8_t(v >> (8 * i)));
+        };
+        put(uint32_t(end), 2);
+        put(uint32_t(attack), 2);
+        for (int32_t k : kinds) put(uint32_t(k), 4);
+        for (auto& row : cells)
+            for (int16_t c : row) put(uint16_t(c), 2);
+        return b;
+    }
+};
+
+class NetGameTest : public NetTest {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    // The library's match connection to a raw peer: netHandle is set; the peer socket.
+    int ConnectMatch();
+    // Keys held from frame n on: each step is the list of key codes held.
+    void ScriptKeys(std::vector<std::vector<int>> steps);
+    // Pixels of the last presented frame that are not black inside x1..x2-1, y1..y2-1.
+    static int Lit(int x1, int y1, int x2, int y2);
+};
+
+#endif

@@ -1,0 +1,134 @@
+// The match message on a real loopback connection, against a raw peer that builds and
+// reads the bytes by hand.
+#include "shell/assets.h"
+#include "tests/game/net/net_game_fixture.h"
+
+namespace {
+
+TEST_F(NetGameTest, AMessageLeavesAsFourFramesOfTheLocalStateAndCarriesTheAttackAway) {
+    const int peer = ConnectMatch();
+    ASSERT_NE(netHandle, -1);
+    Message expected;
+    for (int r = 0; r < 21; ++r)
+        for (int c = 0; c < 10; ++c) {
+            match.well[r][c + 1] = (r * 10 + c) % 9;
+            expected.cells[r][c] = int16_t((r * 10 + c) % 9);
+        }
+    match.well[0][0] = match.well[21][5] = CellWall;  // walls and floor are not sent
+    match.nextKinds[0] = 6, match.nextKinds[1] = 0, match.nextKinds[2] = 3, match.holdKind = 5;
+    match.outgoingAttack = 513;
+    match.gameOver = true;
+    SendMatchMessage();
+    expected = {1, 513, {6, 0, 3, 5}, {}};
+    for (int r = 0; r < 21; ++r)
+        for (int c = 0; c < 10; ++c) expected.cells[r][c] = int16_t((r * 10 + c) % 9);
+    EXPECT_EQ(match.outgoingAttack, 0);
+    // An end flag other than 1 is sent as 0; the attack already went.
+    const int32_t queue[3] = {1, 2, 3};
+    SendMatchMessage(queue, -1, match.well, 2);
+    Message second = expected;
+    second.end = 0, second.attack = 0;
+    second.kinds[0] = 1, second.kinds[1] = 2, second.kinds[2] = 3, second.kinds[3] = -1;
+    PumpNetWorkMessages(0);
+    Bytes wire;
+    for (const Message* m : {&expected, &second}) {
+        const Bytes b = m->Encode();
+        wire = Cat({wire, raw::Frame(Bytes(b.begin(), b.begin() + 2)),
+                    raw::Frame(Bytes(b.begin() + 2, b.begin() + 4)),
+                    raw::Frame(Bytes(b.begin() + 4, b.begin() + 20)),
+                    raw::Frame(Bytes(b.begin() + 20, b.end()))});
+    }
+    EXPECT_EQ(raw::Recv(peer, wire.size()), wire);
+}
+
+TEST_F(NetGameTest, AllWholeMessagesWaitingAreReadTheirAttacksAddAndTheLastDecides) {
+    const int peer = ConnectMatch();
+    Message first, second;
+    first.attack = 2, second.attack = 3;
+    first.cells[20][0] = 8, second.cells[20][9] = 7, second.cells[0][0] = 1;
+    second.kinds[0] = 4, second.kinds[1] = 5, second.kinds[2] = 6, second.kinds[3] = 0;
+    ASSERT_TRUE(raw::Send(peer, raw::Frame(Cat({first.Encode(), second.Encode()}))));
+    ASSERT_TRUE(WaitForData(netHandle, 880));
+    EXPECT_EQ(ReceiveMatchMessage(), 2);
+    EXPECT_EQ(match.pendingGarbage, 5);
+    EXPECT_EQ(memcmp(match.opponentWellReceived, second.cells, sizeof second.cells), 0);
+    EXPECT_EQ(match.opponentNextKinds[0], 4);
+    EXPECT_EQ(match.opponentNextKinds[2], 6);
+    EXPECT_EQ(match.opponentHoldKind, 0);
+    EXPECT_FALSE(match.opponentEnded);
+
+    // 439 bytes: nothing is read until the last byte comes; then the end flag counts.
+    Message last;
+    last.end = 1;
+    const Bytes b = last.Encode();
+    ASSERT_TRUE(raw::Send(peer, raw::Frame(Bytes(b.begin(), b.end() - 1))));
+    ASSERT_TRUE(WaitForData(netHandle, 439));
+    EXPECT_EQ(ReceiveMatchMessage(), 0);
+    EXPECT_EQ(GetNetWorkDataLength(netHandle), 439);
+    EXPECT_EQ(match.opponentHoldKind, 0);
+    ASSERT_TRUE(raw::Send(peer, raw::Frame(Bytes(b.end() - 1, b.end()))));
+    ASSERT_TRUE(WaitForData(netHandle, 440));
+    EXPECT_EQ(ReceiveMatchMessage(), 1);
+    EXPECT_TRUE(match.opponentEnded);
+    EXPECT_EQ(match.opponentHoldKind, -1);
+    EXPECT_EQ(GetNetWorkDataLength(netHandle), 0);
+}
+
+TEST_F(NetGameTest, HostileValuesBecomeValuesThatDrawNothingAndAttacksCannotOverflow) {
+    Message m;
+    m.end = 0x8000;  // any non-zero flag ends
+    m.attack = 65535;
+    m.kinds[0] = 7, m.kinds[1] = -1, m.kinds[2] = INT32_MIN, m.kinds[3] = 6;
+    const int16_t wild[] = {-1, 9, 10, 32767, -32768, 8, 0, 1};
+    for (int i = 0; i < 8; ++i) m.cells[3][i] = wild[i];
+    const Bytes b = m.Encode();
+    for (int i = 0; i < 100000; ++i) ApplyMatchMessage(b.data());
+    EXPECT_TRUE(match.opponentEnded);
+    EXPECT_EQ(match.pendingGarbage, 5) << "no more than one lock pushes in, never overflowing";
+    EXPECT_EQ(match.opponentNextKinds[0], -1);
+    EXPECT_EQ(match.opponentNextKinds[1], -1);
+    EXPECT_EQ(match.opponentNextKinds[2], -1);
+    EXPECT_EQ(match.opponentHoldKind, 6);
+    const int16_t stored[] = {CellWall, CellWall, CellWall, CellWall, CellWall, 8, 0, 1};
+    for (int i = 0; i < 8; ++i) EXPECT_EQ(match.opponentWellReceived[3][i], stored[i]) << i;
+    m.attack = 0;
+    match.pendingGarbage = 2;
+    ApplyMatchMessage(m.Encode().data());
+    EXPECT_EQ(match.pendingGarbage, 2);
+}
+
+TEST_F(NetGameTest, ALostConnectionIsShownOverTheOpponentsWellAndStillReportedToTheHost) {
+    const int peer = ConnectMatch();
+    match.netMode = 1;
+    SendMatchMessage();
+    ReceiveMatchMessage();
+    ClearScreen();
+    DrawConnectionLost();
+    FlipScreen();
+    EXPECT_FALSE(MatchConnectionLost());
+    EXPECT_EQ(Lit(0, 0, 800, 600), 0);
+
+    Drop(peer);
+    ASSERT_TRUE(PumpUntil([] { return NetWorkSend(netHandle, "x", 1) == -1; }, 5000, false));
+    SendMatchMessage();
+    EXPECT_TRUE(MatchConnectionLost());
+    ClearScreen();
+    DrawConnectionLost();
+    FlipScreen();
+    EXPECT_GT(Lit(516, 71, 756, 575), 200) << "the message over the opponent's well";
+    EXPECT_EQ(Lit(0, 0, 800, 600), Lit(516, 71, 756, 575)) << "and nowhere else";
+    // Released graphics are loaded again.
+    DeleteAllGraphics(0);
+    ClearScreen();
+    DrawConnectionLost();
+    FlipScreen();
+    EXPECT_GT(Lit(516, 71, 756, 575), 200);
+    EXPECT_EQ(TakeLostNetWork(), netHandle) << "the loss is left for the host's end wait";
+    match.netMode = 0;
+    ClearScreen();
+    DrawConnectionLost();
+    FlipScreen();
+    EXPECT_EQ(Lit(0, 0, 800, 600), 0) << "only in network play";
+}
+
+}  // namespace
