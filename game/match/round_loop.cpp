@@ -151,6 +151,7 @@ void StepFrame() {
     DrawBackground(match.backgroundIndex);
     DrawHoldPieces();
     DrawWells();
+    DrawConnectionLost();  // over the opponent's well once the connection is gone
     DrawGhost();
     // Gravity, input, vibration, the fall gauge (drawn), the landing point, the
     // stamp, the combo bar (drawn) and the level-up, in that order.

@@ -17,6 +17,10 @@ if [[ -z ${VORLANE_E2E_INNER:-} ]]; then
   VORLANE_E2E_INNER=1 exec xvfb-run -a -s "-screen 0 800x600x24" bash "$0" "$@"
 fi
 
+# The system's Python, which has python3-pil (a python3 of a user's own may not).
+python=/usr/bin/python3
+[[ -x $python ]] || python=python3
+
 work=$(mktemp -d "${TMPDIR:-/tmp}/vorlane-play-XXXXXX")
 pid=
 trap '[[ -n $pid ]] && kill -KILL "$pid" 2>/dev/null; rm -rf "$work"' EXIT
@@ -61,7 +65,7 @@ cmp -s vorlane.cfg <(printf '\1\0\0\0\4\0\0\0\1\0\0\0\0\0\0\0\0\0\0\0\50\0\0\0\3
 captures=(screen/Screen*.bmp)
 [[ ${#captures[@]} -eq 1 && -f ${captures[0]} ]] || fail "no capture under screen/"
 [[ $(stat -c %s "${captures[0]}") -eq 1440054 ]] || fail "the capture is not 1,440,054 bytes"
-python3 - "${captures[0]}" on_screen.png score.dat <<'PY' || fail "capture or record check"
+"$python" - "${captures[0]}" on_screen.png score.dat <<'PY' || fail "capture or record check"
 import struct, sys
 from PIL import Image
 capture = Image.open(sys.argv[1]).convert("RGB")

@@ -10,7 +10,7 @@
 // sent.bin and received.bin (every byte the match protocol sent and read, in order),
 // inserts.txt (the opponent's rows pending at each lock that pushed some in) and result.txt
 // ("ownWins opponentWins rounds"). Exit 0 when the match ended (the host's wait for
-// the guest's close included), 77 when the round loop sends nothing (not built yet).
+// the guest's close included), 1 when the round loop sends nothing.
 //
 // The player acts where the round loop sends its message (SendMatchMessage is caught
 // at link time): the frame's rules and drawing are done and the piece is stamped; a
@@ -148,9 +148,9 @@ int __wrap__Z8RunRoundv() {
     ++g_rounds;
     const int result = __real__Z8RunRoundv();
     if (g_messages == before && ProcessMessage() == 0) {
-        fprintf(stderr, "the round loop sent no message: it is not built yet\n");
+        fprintf(stderr, "the round loop sent no message\n");
         EndMediaLayer();
-        exit(77);
+        exit(1);
     }
     return result;
 }

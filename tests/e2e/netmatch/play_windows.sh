@@ -19,7 +19,6 @@ if [[ -z ${VORLANE_E2E_INNER:-} ]]; then
   VORLANE_E2E_INNER=1 exec xvfb-run -a -s "-screen 0 1700x640x24" bash "$0" "$@"
 fi
 
-nm "$vorlane" 2>/dev/null | grep -q RunTitleMenu || { echo "skip: no title menu in this build"; exit 77; }
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/vorlane-windows-XXXXXX")
 pids=()
