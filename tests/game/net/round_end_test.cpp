@@ -64,6 +64,7 @@ protected:
         };
         const int before = netgame::flips;
         EXPECT_EQ(RunRound(), 0);
+        netgame::onFlip = nullptr;  // it refers to this call's locals
         return netgame::flips != before;
     }
 };
