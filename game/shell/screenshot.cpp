@@ -11,7 +11,7 @@
 void TakeScreenshot() {
     int now[6] = {};
     GetLocalDateTime(now);
-    // The numbers are not padded: 5 December 2026, 21:43:07 is Screen2026125214307.
+    // The numbers are not padded: 5 December 2026, 21:43:07 is Screen202612521437.
     char name[256];
     snprintf(name, sizeof name, "./screen/Screen%d%d%d%d%d%d.bmp", now[0], now[1], now[2], now[3],
              now[4], now[5]);
