@@ -26,7 +26,6 @@ int networkRole = 0;
 
 namespace {
 
-constexpr int kFrameMs = 17;
 constexpr int kConnectedShowMs = 2000;
 constexpr int kPadDecide = 0x10;
 constexpr int kPadCancel = 0x20;
@@ -35,14 +34,6 @@ constexpr int kRowHost = 0, kRowJoin = 1, kRowBack = 4;  // rows 2 and 3: port, 
 constexpr int kMatchWins = 3;
 
 int g_blink = 0;  // blink counter of the connection messages, kept between calls
-
-int32_t Since(uint32_t t0) {
-    return static_cast<int32_t>(GetTickMillis(0) - t0);
-}
-
-void PaceFrame(uint32_t t0) {
-    while (Since(t0) < kFrameMs) WaitMilliseconds(1);
-}
 
 // One frame of a connection screen: the menu with `row` lit and the message `mode`.
 void DrawConnectionScreen(int background, int row, int mode) {
@@ -56,10 +47,10 @@ void DrawConnectionScreen(int background, int row, int mode) {
 // The connected screen for two seconds (stopped early when the window closes).
 void ShowConnected(int background, int row) {
     const uint32_t start = GetTickMillis(0);
-    while (Since(start) < kConnectedShowMs) {
+    while (MillisSince(start) < kConnectedShowMs) {
         const uint32_t t0 = GetTickMillis(0);
         DrawConnectionScreen(background, row, 2);
-        PaceFrame(t0);
+        WaitOutFrame(t0);
         if (ProcessMessage() != 0) return;
     }
 }
@@ -173,7 +164,7 @@ int RunNetworkMenu() {
             }
             latch = true;
         }
-        PaceFrame(t0);
+        WaitOutFrame(t0);
         if (ProcessMessage() != 0) return -1;
     }
 }
@@ -191,7 +182,7 @@ int JoinGame() {
             if (netHandle != -1) break;
             if (pad & kPadCancel) return -1;
             PumpNetWorkMessages(0);
-            PaceFrame(t0);
+            WaitOutFrame(t0);
         } while (ProcessMessage() == 0);
     }
     if (netHandle == -1) return -1;
@@ -216,7 +207,7 @@ int HostGame() {
                 return -1;
             }
             PumpNetWorkMessages(0);
-            PaceFrame(t0);
+            WaitOutFrame(t0);
         } while (ProcessMessage() == 0);
     }
     EndNetWorkListen();

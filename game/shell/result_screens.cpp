@@ -22,10 +22,6 @@ constexpr int32_t kGameOverMs = 1500;
 constexpr int32_t kGameClearMinimumMs = 1000;
 constexpr int kShadingBackground = 0;
 
-int32_t Since(uint32_t start) {
-    return static_cast<int32_t>(GetTickMillis(0) - start);
-}
-
 }  // namespace
 
 void ShowGameOver() {
@@ -33,7 +29,7 @@ void ShowGameOver() {
     StopPadVibration(kPad);
     if (ProcessMessage() == 0 && IsKeyDown(kEscapeKey) == 0) {
         // Paced like the menus rather than spinning: the picture does not change.
-        while (Since(start) < kGameOverMs) {
+        while (MillisSince(start) < kGameOverMs) {
             const uint32_t frameStart = GetTickMillis(0);
             ClearScreen();
             DrawBackground(match.backgroundIndex);
@@ -54,7 +50,7 @@ void ShowGameClear() {
     const uint32_t start = GetTickMillis(0);
     StopPadVibration(kPad);
     PlaySoundEffect(kEffectResult);
-    while (Since(start) < kGameClearMinimumMs) {
+    while (MillisSince(start) < kGameClearMinimumMs) {
         if (ProcessMessage() == 0) {
             while (GetAnyKeyDown() == 0) {
                 const uint32_t frameStart = GetTickMillis(0);
@@ -69,7 +65,7 @@ void ShowGameClear() {
             }
         }
         // A key held from before (or a closed window) waits out the first second.
-        if (Since(start) < kGameClearMinimumMs) WaitMilliseconds(1);
+        if (MillisSince(start) < kGameClearMinimumMs) WaitMilliseconds(1);
     }
     WaitForKeyRelease();
 }

@@ -12,18 +12,14 @@
 #include "match/match_protocol.h"
 #include "match/match_state.h"
 #include "match/playfield_draw.h"
+#include "shell/app.h"
 #include "shell/assets.h"
 #include "pavex.h"
 
 namespace {
 
 constexpr int kShowMs = 3000;
-constexpr int kFrameMs = 17;
 constexpr int kBannerY = 138;
-
-int32_t Since(uint32_t t0) {
-    return static_cast<int32_t>(GetTickMillis(0) - t0);
-}
 
 }  // namespace
 
@@ -37,7 +33,7 @@ void ShowVersusResult() {
     const int won = match.opponentEnded && match.opponentEndSeen ? 1 : 0;
     if (won) ++match.ownWins;
     if (ProcessMessage() == 0) {
-        while (Since(t0) < kShowMs) {
+        while (MillisSince(t0) < kShowMs) {
             const uint32_t t = GetTickMillis(0);
             // Messages of the round just played that come late (a retransmitted end
             // flag, say) are read here, not at the first frame of the next round,
@@ -55,7 +51,7 @@ void ShowVersusResult() {
             DrawVersusBanner(2, won);
             FlipScreen();
             blink ^= 1;
-            while (Since(t) < kFrameMs) WaitMilliseconds(1);
+            WaitOutFrame(t);
         }
     }
     DeleteAllGraphics(0);
