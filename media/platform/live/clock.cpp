@@ -2,8 +2,8 @@
 //
 // Owns: the millisecond tick, the microsecond clock and the high-resolution counter,
 // all read from CLOCK_MONOTONIC (so they never jump with the wall clock), sleeping
-// with nanosleep, and the local calendar time with localtime_r. Must not touch:
-// anything else of the platform.
+// to a tick edge with clock_nanosleep, and the local calendar time with localtime_r.
+// Must not touch: anything else of the platform.
 #include <errno.h>
 #include <sched.h>
 #include <time.h>
@@ -36,16 +36,24 @@ uint64_t PlatCounter() {
     return MonotonicNanoseconds();
 }
 
+// Sleeps until the millisecond tick has advanced by ms, waking just after that tick's
+// edge rather than ms milliseconds from now. The library's waits are tick based (they
+// end when the tick changes), so a relative sleep started mid-tick would end a frame
+// anywhere within the next millisecond; waking on the edge leaves only the scheduler's
+// overshoot as jitter. The absolute deadline also lets a sleep interrupted by a signal
+// resume without drift.
 void PlatSleepMillis(int ms) {
     if (ms <= 0) {
         sched_yield();
         return;
     }
-    struct timespec want;
-    want.tv_sec = ms / 1000;
-    want.tv_nsec = static_cast<long>(ms % 1000) * 1000000L;
-    struct timespec rest;
-    while (nanosleep(&want, &rest) != 0 && errno == EINTR) want = rest;
+    const uint64_t edge =
+        (MonotonicNanoseconds() / 1000000ull + static_cast<uint64_t>(ms)) * 1000000ull;
+    struct timespec until;
+    until.tv_sec = static_cast<time_t>(edge / 1000000000ull);
+    until.tv_nsec = static_cast<long>(edge % 1000000000ull);
+    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, nullptr) == EINTR) {
+    }
 }
 
 void PlatLocalTime(int out[6]) {
