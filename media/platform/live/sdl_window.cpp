@@ -2,7 +2,9 @@
 // SDL2: one window, its events (polled on the main thread only), and a streaming
 // XRGB8888 texture that shows the library's memory screen, scaled to the client
 // area when that is larger. The display waits for the vertical blank only when a
-// flip asks for it.
+// flip asks for it. Alt+Enter and F11 switch the window to a borderless view over the
+// whole desktop and back; the library's screen mode does not change (the picture is
+// only scaled), so nothing above the platform sees the switch.
 //
 // Owns: the SDL window, renderer and texture. Device events (pads plugged in or
 // pulled out) go to the live input service (sdl_input_events.h); everything else of
@@ -21,9 +23,11 @@ struct LiveWindow {
     SDL_Renderer* renderer;
     SDL_Texture* texture;
     int textureWidth, textureHeight;
-    int vsyncOn;     // the renderer's present waits for the blank now
-    int vsyncWorks;  // the renderer can wait for the blank at all
-    int hasPicture;  // the texture holds a presented picture
+    int vsyncOn;      // the renderer's present waits for the blank now
+    int vsyncWorks;   // the renderer can wait for the blank at all
+    int hasPicture;   // the texture holds a presented picture
+    int flags;        // the PlatWindowFlag set the window was made or last changed with
+    int desktopView;  // shown borderless over the whole desktop (Alt+Enter, F11)
 };
 
 LiveWindow W = {};
@@ -36,7 +40,31 @@ void DestroyWindowObjects() {
     W.renderer = nullptr;
     W.window = nullptr;
     W.textureWidth = W.textureHeight = 0;
-    W.vsyncOn = W.vsyncWorks = W.hasPicture = 0;
+    W.vsyncOn = W.vsyncWorks = W.hasPicture = W.flags = W.desktopView = 0;
+}
+
+void ShowCursorFor(int flags, int desktopView) {
+    const bool hide = (flags & PLAT_WINDOW_HIDE_CURSOR) || desktopView;
+    SDL_ShowCursor(hide ? SDL_DISABLE : SDL_ENABLE);
+}
+
+bool IsDesktopViewKey(const SDL_KeyboardEvent& key) {
+    if (key.repeat) return false;
+    if (key.keysym.scancode == SDL_SCANCODE_F11) return true;
+    const bool enter =
+        key.keysym.scancode == SDL_SCANCODE_RETURN || key.keysym.scancode == SDL_SCANCODE_KP_ENTER;
+    return enter && (key.keysym.mod & KMOD_ALT) != 0;
+}
+
+// The desktop view is SDL's "full screen desktop": the display keeps its mode and
+// the renderer's logical size scales the picture to it with its proportions kept
+// (black bars fill the rest). An exclusive full-screen window is left alone.
+void ToggleDesktopView() {
+    if (!W.window || (W.flags & PLAT_WINDOW_FULLSCREEN)) return;
+    const int want = !W.desktopView;
+    if (SDL_SetWindowFullscreen(W.window, want ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0) return;
+    W.desktopView = want;
+    ShowCursorFor(W.flags, W.desktopView);
 }
 
 Uint32 SdlFlags(int flags) {
@@ -55,6 +83,8 @@ Uint32 SdlFlags(int flags) {
 bool EnsureTexture(int width, int height) {
     if (W.texture && W.textureWidth == width && W.textureHeight == height) return true;
     if (W.texture) SDL_DestroyTexture(W.texture);
+    // Scaled pictures (a larger window, the desktop view) are filtered, not blocky.
+    SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "linear");
     W.texture = SDL_CreateTexture(W.renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING,
                                   width, height);
     W.hasPicture = 0;
@@ -122,7 +152,8 @@ int PlatWindowOpen(const char* titleUtf8, int clientWidth, int clientHeight, int
     W.vsyncWorks = SDL_RenderSetVSync(W.renderer, 1) == 0;
     SDL_RenderSetVSync(W.renderer, 0);
     W.vsyncOn = 0;
-    SDL_ShowCursor((flags & PLAT_WINDOW_HIDE_CURSOR) ? SDL_DISABLE : SDL_ENABLE);
+    W.flags = flags;
+    ShowCursorFor(flags, 0);
     ShowTexture();  // black until the first picture
     return 0;
 }
@@ -156,7 +187,9 @@ int PlatWindowSetMode(int clientWidth, int clientHeight, int flags, int refreshR
         SDL_SetWindowSize(W.window, clientWidth, clientHeight);
         SDL_SetWindowPosition(W.window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
     }
-    SDL_ShowCursor((flags & PLAT_WINDOW_HIDE_CURSOR) ? SDL_DISABLE : SDL_ENABLE);
+    W.flags = flags;
+    W.desktopView = 0;
+    ShowCursorFor(flags, 0);
     return 0;
 }
 
@@ -177,7 +210,9 @@ int PlatPollEvent(PlatEvent* out) {
     out->type = PLAT_EVENT_OTHER;
     out->width = out->height = 0;
     if (SdlInputHandleEvent(e)) return 1;
-    if (e.type == SDL_QUIT) {
+    if (e.type == SDL_KEYDOWN && IsDesktopViewKey(e.key)) {
+        ToggleDesktopView();
+    } else if (e.type == SDL_QUIT) {
         out->type = PLAT_EVENT_CLOSE_REQUEST;
     } else if (e.type == SDL_DISPLAYEVENT) {
         // SDL 2 reports displays that come, go or turn; the frame then checks
