@@ -135,12 +135,13 @@ TEST_F(PvaToolTest, BadArgumentsGiveUsageAndExitCodeTwo) {
 }
 
 // Nothing is left behind by a failed pack, also not when two names of a folder differ
-// only in letter case.
+// only in letter case or the finished archive cannot be moved into place.
 TEST_F(PvaToolTest, RuntimeFailuresNameTheFileAndExitWithOne) {
     WriteText("src/a.txt", "a");
     WriteText("clash/Readme.txt", "1");
     WriteText("clash/README.TXT", "2");
     WriteFile("garbage.pva", Noise(500, 9));
+    fs::create_directories("occupied/x");
     ASSERT_EQ(RunPva({"pack", "src", "keyed.pva", "--key", "KWZ"}).exitCode, 0);
     const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
         {{"pack", "no-such-folder", "x.pva"}, "no-such-folder"},
@@ -149,6 +150,7 @@ TEST_F(PvaToolTest, RuntimeFailuresNameTheFileAndExitWithOne) {
         {{"list", "missing.pva"}, "missing.pva"},
         {{"extract", "keyed.pva", "out", "--key", "KWY"}, "keyed.pva"},
         {{"pack", "clash", "x.pva"}, "letter case"},
+        {{"pack", "src", "occupied"}, "occupied"},  // fails after the temporary file is written
     };
     for (const auto& [args, named] : cases) {
         SCOPED_TRACE(named);
@@ -157,7 +159,7 @@ TEST_F(PvaToolTest, RuntimeFailuresNameTheFileAndExitWithOne) {
         EXPECT_NE(r.err.find(named), std::string::npos) << r.err;
     }
     EXPECT_FALSE(fs::exists("x.pva"));
-    EXPECT_FALSE(fs::exists("x.pva.tmp"));
+    EXPECT_FALSE(fs::exists("x.pva.tmp") || fs::exists("occupied.tmp"));
 }
 
 TEST_F(PvaToolTest, ExtractRefusesNamesThatLeaveTheTargetFolder) {
