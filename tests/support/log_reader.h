@@ -69,13 +69,6 @@ inline std::string WithoutStamp(const std::string& line) {
     return line.substr(i + 1);
 }
 
-inline bool HasLine(const std::vector<std::string>& lines, const std::string& body) {
-    for (const std::string& l : lines) {
-        if (WithoutStamp(l) == body) return true;
-    }
-    return false;
-}
-
 }  // namespace logfile
 
 #endif

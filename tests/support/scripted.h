@@ -57,7 +57,6 @@ bool PumpRunning();  // the library's background pump is started
 
 // ---- sound device ----
 void FailAudioOpen(bool fail);  // the next PlatAudioOpen finds no device
-bool AudioOpen();
 // Every stereo frame the device played since it was opened (L R interleaved, 44100 Hz;
 // the first three minutes).
 const std::vector<int16_t>& AudioPlayed();

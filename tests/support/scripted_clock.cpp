@@ -8,13 +8,13 @@
 // clock alone, so a background thread cannot race the test's time line. Every move
 // forward of the owner's clock runs the background work that fell due
 // (scripted_timeline.cpp).
-// Before any reset every thread advances the clock.
-// Must not touch: the other scripted services.
-#include <time.h>
+// Before any reset every thread advances the clock. Also script::Reset, which only
+// calls each scripted service's own reset in order. Must not touch the other
+// services' state.
+#include <string.h>
 
 #include <atomic>
 #include <chrono>
-#include <mutex>
 #include <thread>
 
 #include "media/platform/plat_clock.h"
@@ -26,12 +26,11 @@ namespace {
 std::atomic<uint64_t> g_micros{1000ull * 1000ull};
 std::atomic<uint64_t> g_sleptMs{0};
 std::atomic<int> g_sleepCalls{0};
-std::mutex g_ownerGuard;
-std::thread::id g_owner;  // default id: every thread advances the clock
+std::atomic<std::thread::id> g_owner;  // default id: every thread advances the clock
 
 bool AdvancesVirtualTime() {
-    std::lock_guard<std::mutex> lock(g_ownerGuard);
-    return g_owner == std::thread::id() || g_owner == std::this_thread::get_id();
+    const std::thread::id owner = g_owner.load();
+    return owner == std::thread::id() || owner == std::this_thread::get_id();
 }
 
 }  // namespace
@@ -64,26 +63,21 @@ void PlatSleepMillis(int ms) {
     script::detail::RunDueWork();
 }
 
-// The calendar of the scripted platform: a fixed date and time the test may set, so
-// that names made from it are known in advance.
+// The calendar of the scripted platform: a fixed date and time the test may set (on
+// the test's thread), so that names made from it are known in advance.
 namespace {
-const int kDefaultLocalTime[6] = {2026, 12, 5, 21, 43, 7};
 int g_localTime[6] = {2026, 12, 5, 21, 43, 7};
-std::mutex g_localTimeGuard;
 }  // namespace
 
 void PlatLocalTime(int out[6]) {
-    if (!out) return;
-    std::lock_guard<std::mutex> lock(g_localTimeGuard);
-    for (int i = 0; i < 6; ++i) out[i] = g_localTime[i];
+    if (out) memcpy(out, g_localTime, sizeof g_localTime);
 }
 
 namespace script {
 
 void SetLocalDateTime(int year, int month, int day, int hour, int minute, int second) {
     const int values[6] = {year, month, day, hour, minute, second};
-    std::lock_guard<std::mutex> lock(g_localTimeGuard);
-    for (int i = 0; i < 6; ++i) g_localTime[i] = values[i];
+    memcpy(g_localTime, values, sizeof g_localTime);
 }
 
 uint32_t NowMs() {
@@ -116,16 +110,22 @@ int SleepCalls() {
 namespace detail {
 
 void ResetClock(uint32_t startMs) {
-    {
-        std::lock_guard<std::mutex> lock(g_ownerGuard);
-        g_owner = std::this_thread::get_id();
-    }
+    g_owner = std::this_thread::get_id();
     g_micros.store(static_cast<uint64_t>(startMs) * 1000ull);
     g_sleptMs.store(0);
     g_sleepCalls.store(0);
-    std::lock_guard<std::mutex> lock(g_localTimeGuard);
-    for (int i = 0; i < 6; ++i) g_localTime[i] = kDefaultLocalTime[i];
+    SetLocalDateTime(2026, 12, 5, 21, 43, 7);
 }
 
 }  // namespace detail
+
+// Each service resets its own state; only the order is known here.
+void Reset(uint32_t startMs) {
+    detail::ResetTimeline();
+    detail::ResetClock(startMs);
+    detail::ResetWindow();
+    detail::ResetInput();
+    detail::ResetInstance();
+}
+
 }  // namespace script

@@ -171,10 +171,6 @@ void FailAudioOpen(bool fail) {
     T.failOpen = fail;
 }
 
-bool AudioOpen() {
-    return T.fill != nullptr;
-}
-
 const std::vector<int16_t>& AudioPlayed() {
     return T.recorded;
 }

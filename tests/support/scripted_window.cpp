@@ -2,8 +2,9 @@
 // (plat_window.h): a window that exists only as state in memory, events queued by
 // the test (close request, focus), and the presented frames kept for comparison.
 //
-// Owns: the scripted window state. The test thread queues events while the library
-// polls them on its own thread, so everything here is under one mutex.
+// Owns: the scripted window state. A test may run the program on a thread of its own
+// and queue events from the test's thread, so the event queue is under a mutex; the
+// rest is touched by one thread at a time.
 #include <string.h>
 
 #include <deque>
@@ -31,32 +32,28 @@ std::mutex g_mutex;
 ScriptedWindow g_window;
 
 void Queue(int type) {
-    PlatEvent e = {type, 0, 0};
-    g_window.events.push_back(e);
+    std::lock_guard<std::mutex> hold(g_mutex);
+    g_window.events.push_back(PlatEvent{type, 0, 0});
 }
 
 }  // namespace
 
 int PlatVideoStart() {
-    std::lock_guard<std::mutex> hold(g_mutex);
     g_window.videoStarted = true;
     return 0;
 }
 
 void PlatVideoStop() {
-    std::lock_guard<std::mutex> hold(g_mutex);
     g_window.videoStarted = false;
 }
 
 int PlatDesktop(PlatDesktopInfo* out) {
-    std::lock_guard<std::mutex> hold(g_mutex);
     if (!g_window.videoStarted || !out) return -1;
     *out = g_window.desktop;
     return 0;
 }
 
 int PlatWindowOpen(const char* titleUtf8, int clientWidth, int clientHeight, int flags) {
-    std::lock_guard<std::mutex> hold(g_mutex);
     if (!g_window.videoStarted || g_window.open || clientWidth <= 0 || clientHeight <= 0) return -1;
     g_window.open = true;
     g_window.title = titleUtf8 ? titleUtf8 : "";
@@ -67,22 +64,18 @@ int PlatWindowOpen(const char* titleUtf8, int clientWidth, int clientHeight, int
 }
 
 void PlatWindowClose() {
-    std::lock_guard<std::mutex> hold(g_mutex);
     g_window.open = false;
 }
 
 int PlatWindowIsOpen() {
-    std::lock_guard<std::mutex> hold(g_mutex);
     return g_window.open ? 1 : 0;
 }
 
 void PlatWindowSetTitle(const char* titleUtf8) {
-    std::lock_guard<std::mutex> hold(g_mutex);
     if (g_window.open) g_window.title = titleUtf8 ? titleUtf8 : "";
 }
 
 int PlatWindowSetMode(int clientWidth, int clientHeight, int flags, int) {
-    std::lock_guard<std::mutex> hold(g_mutex);
     if (!g_window.open || clientWidth <= 0 || clientHeight <= 0) return -1;
     g_window.clientWidth = clientWidth;
     g_window.clientHeight = clientHeight;
@@ -105,7 +98,6 @@ int PlatPollEvent(PlatEvent* out) {
 }
 
 int PlatPresent(const uint32_t* pixels, int width, int height, int pitchBytes, int) {
-    std::lock_guard<std::mutex> hold(g_mutex);
     if (!g_window.open || !pixels || width <= 0 || height <= 0 || pitchBytes < width * 4) return -1;
     script::Frame& f = g_window.last;
     f.width = width;
@@ -127,27 +119,22 @@ int PlatCanWaitVBlank() {
 namespace script {
 
 bool WindowOpen() {
-    std::lock_guard<std::mutex> hold(g_mutex);
     return g_window.open;
 }
 
 void RequestClose() {
-    std::lock_guard<std::mutex> hold(g_mutex);
     Queue(PLAT_EVENT_CLOSE_REQUEST);
 }
 
 void SetFocus(bool active) {
-    std::lock_guard<std::mutex> hold(g_mutex);
     Queue(active ? PLAT_EVENT_FOCUS_GAINED : PLAT_EVENT_FOCUS_LOST);
 }
 
 const char* WindowTitle() {
-    std::lock_guard<std::mutex> hold(g_mutex);
     return g_window.title.c_str();
 }
 
 void SetDesktop(int width, int height, int bitsPerPixel) {
-    std::lock_guard<std::mutex> hold(g_mutex);
     g_window.desktop.width = width;
     g_window.desktop.height = height;
     g_window.desktop.bitsPerPixel = bitsPerPixel;
@@ -155,12 +142,10 @@ void SetDesktop(int width, int height, int bitsPerPixel) {
 }
 
 int PresentedCount() {
-    std::lock_guard<std::mutex> hold(g_mutex);
     return g_window.presentedCount;
 }
 
 const Frame& LastPresented() {
-    std::lock_guard<std::mutex> hold(g_mutex);
     return g_window.last;
 }
 

@@ -8,16 +8,12 @@
 #include <stdlib.h>
 #include <sys/wait.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
 
-#include <gtest/gtest.h>
-
-#include "media/file/file_access.h"
 #include "media/file/pva_format.h"
 
 namespace archive_test {
@@ -107,18 +103,6 @@ struct ClearArchive {
     uint32_t FileTable() const { return BlockPos() + Get32(16); }
     uint32_t DirTable() const { return BlockPos() + Get32(20); }
 };
-
-// Reads `length` bytes at `at` through the file layer and compares them.
-inline void ExpectRange(FileHandle file, const Bytes& content, size_t at, size_t length) {
-    Bytes buffer(length);
-    ASSERT_EQ(FileSeek(file, static_cast<int64_t>(at), kFileSeekStart), 0) << at;
-    const size_t expected = std::min(length, content.size() - at);
-    ASSERT_EQ(FileRead(buffer.data(), 1, length, file), expected) << at << "+" << length;
-    ASSERT_TRUE(std::equal(buffer.begin(), buffer.begin() + expected, content.begin() + at))
-        << at << "+" << length;
-    EXPECT_EQ(FileTell(file), static_cast<int64_t>(at + expected));
-    EXPECT_EQ(FileEof(file), at + expected == content.size() ? 1 : 0);
-}
 
 }  // namespace archive_test
 

@@ -109,13 +109,11 @@ TEST_F(FileLayerTest, NamesAndPathsFindTheSameEntry) {
         {"Data" + decide, kNone},  // the archive file name is not folded
         {"data/Sound/Effect/Decide.wa", kNone},
         {"data/Sound/Effect", kNone},  // a folder is not a file
-        {"./data/../data" + decide, "decide"},
         {"data/Sound/./Effect/../Effect/Decide.wav", "decide"},
         {"../" + here + "/data" + decide, "decide"},
         {dir_.path() + "//data///Sound/Effect/Decide.wav", "decide"},
         {"datax/a.txt", "next door"},  // the archive used last serves only its folder
         {"data/sub/b.txt", "b"},
-        {"data/Decide.wav", kNone},
         {"data/\x95\x5C/\x92\x86.txt", "archived table"},
         {"data/表/中.txt", "archived table"},
         {"data/ヂ.txt", "ヂ"},
@@ -229,17 +227,22 @@ TEST_F(FileLayerTest, UnreferencedArchivesAreClosedLazilyWhenTheTableIsFull) {
 
 // ---- reading ----
 
-// Reads and seeks the same way through plain, stored and compressed files.
+// Reads and seeks the same way through plain, stored and compressed files: short
+// reads at the end, whole elements only, refused seeks that leave the position.
 void CheckReading(const char* path, const Bytes& content) {
     SCOPED_TRACE(path);
     const FileHandle file = FileOpen(path);
     ASSERT_NE(file, 0u);
     const int64_t size = static_cast<int64_t>(content.size());
     EXPECT_EQ(FileSize(file), size);
-    for (int64_t at : {int64_t{0}, int64_t{11}, int64_t{12}, int64_t{13}, size / 2, size - 1})
-        ExpectRange(file, content, static_cast<size_t>(at), 25);
-    // Elements of 4 bytes: only whole ones count; the position passes every byte read.
-    Bytes buffer(16);
+    Bytes buffer(25);
+    for (int64_t at : {int64_t{0}, int64_t{13}, size / 2, size - 1}) {
+        const size_t n = static_cast<size_t>(std::min<int64_t>(25, size - at));
+        ASSERT_EQ(FileSeek(file, at, kFileSeekStart), 0);
+        ASSERT_EQ(FileRead(buffer.data(), 1, 25, file), n) << at;
+        EXPECT_TRUE(std::equal(buffer.begin(), buffer.begin() + n, content.begin() + at)) << at;
+        EXPECT_EQ(FileEof(file), at + static_cast<int64_t>(n) == size ? 1 : 0) << at;
+    }
     EXPECT_EQ(FileSeek(file, -10, kFileSeekEnd), 0);
     EXPECT_EQ(FileRead(buffer.data(), 4, 4, file), 2u);
     EXPECT_EQ(FileTell(file), size);
@@ -250,7 +253,7 @@ void CheckReading(const char* path, const Bytes& content) {
     const std::pair<int64_t, int> refused[] = {
         {-1, kFileSeekStart}, {1, kFileSeekEnd}, {INT64_MAX, kFileSeekCurrent}, {0, 3}};
     for (auto [offset, origin] : refused) EXPECT_EQ(FileSeek(file, offset, origin), -1);
-    EXPECT_EQ(FileTell(file), 13);                                  // unchanged by refused seeks
+    EXPECT_EQ(FileTell(file), 13);
     EXPECT_EQ(FileRead(buffer.data(), SIZE_MAX / 2, 4, file), 0u);  // size * count overflows
     EXPECT_EQ(FileClose(file), 0);
 }
@@ -386,9 +389,10 @@ TEST(LzTokens, HandWrittenStreamsDecodeOrAreRefused) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const auto in = Stream(static_cast<uint32_t>(c.size), c.escape, c.tokens);
-        Bytes out(c.size, 0xEE);
-        EXPECT_EQ(PvaLzDecode(in.data(), in.size(), out.data(), out.size()) == 0,
-                  !c.expected.empty());
+        Bytes out(c.size + 16, 0xEE);  // 16 guard bytes past the declared size
+        EXPECT_EQ(PvaLzDecode(in.data(), in.size(), out.data(), c.size) == 0, !c.expected.empty());
+        EXPECT_EQ(Bytes(out.begin() + c.size, out.end()), Bytes(16, 0xEE)) << "wrote past the end";
+        out.resize(c.size);
         EXPECT_TRUE(c.expected.empty() || out == c.expected);
     }
     // A buffer not of the declared size, a compressed size past the input or below a

@@ -119,7 +119,8 @@ TEST_F(VibrationTest, VibrationPausesWhileInactiveAndTheSineRestartsThroughItsAt
 }
 
 // Selectors without a pad with motors are left alone (the keyboard bit does not hide
-// the pad number); a pad pulled out while vibrating is forgotten; shutdown stops the rest.
+// the pad number); a pad pulled out while vibrating is forgotten, one arriving leaves the
+// others vibrating; shutdown stops the rest.
 TEST_F(VibrationTest, OnlyPadsWithMotorsVibrateAndShutdownStopsThem) {
     StartWithPad(false);
     uint32_t rumbler = script::PlugPad(true);
@@ -139,6 +140,9 @@ TEST_F(VibrationTest, OnlyPadsWithMotorsVibrateAndShutdownStopsThem) {
     RunFor(750);
     ASSERT_EQ(Low(), kFull);
     ASSERT_GT(High(), 0);
+    script::PlugPad();  // another pad arrives: the vibrating one keeps its state
+    RunFor(2500);
+    EXPECT_EQ(Low(), kFull);
     EndMediaLayer();
     EXPECT_EQ(Low() + High(), 0);
 }

@@ -142,19 +142,6 @@ TEST_F(Frame, ChangeWindowModeLogsAndSkipsAnUnchangedMode) {
     EXPECT_EQ(script::LastPresented().width, 800);
 }
 
-TEST_F(Frame, InactiveWindowWithAlwaysRunDoesNotPause) {
-    SetRunWhileInactive(1);
-    Start();
-    script::SetFocus(false);
-    EXPECT_EQ(ProcessMessage(), 0);
-    EXPECT_EQ(FrameIsActive(), 0);
-    EXPECT_EQ(ClearScreen(), 0);
-    EXPECT_EQ(FlipScreen(), 0);
-    script::SetFocus(true);
-    EXPECT_EQ(ProcessMessage(), 0);
-    EXPECT_EQ(FrameIsActive(), 1);
-}
-
 TEST_F(Frame, InactiveWindowPausesTheProgramUntilItIsActiveAgain) {
     SetRunWhileInactive(0);
     std::atomic<int> stage{0};
