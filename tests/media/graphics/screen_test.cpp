@@ -108,7 +108,7 @@ TEST_F(Screen, FlipShowsTheBackScreenAndClearLeavesTheFrontAlone) {
         for (int x = 0; x < 800; x += 13) ASSERT_EQ(shown.pixels[y * 800 + x], pattern(x, y));
 
     ASSERT_EQ(ClearScreen(), 0);
-    EXPECT_EQ(back.pixels[123 * 800 + 456], 0u);
+    EXPECT_EQ(ScreenSurface(PAVEX_SCREEN_BACK).pixels[123 * 800 + 456], 0u);
     EXPECT_EQ(ScreenSurface(PAVEX_SCREEN_FRONT).pixels[123 * 800 + 456], pattern(456, 123));
     ASSERT_EQ(FlipScreen(), 0);
     EXPECT_EQ(script::LastPresented().pixels[123 * 800 + 456], 0u);
