@@ -214,6 +214,12 @@ TEST_F(Renderer, DrawingCallsCheckClipAndHandleInTheirOrder) {
     EXPECT_EQ(DrawImage(-2, -2, g, 0), 0);
     EXPECT_EQ(TargetPixel(1, 1), 0x102030u);
     EXPECT_EQ(TargetPixel(2, 2), 0u);
+    // A clear, then a drawing over the whole screen that the clip cuts: the rest is black.
+    const int big = MakeGraphic(kW, kH, false, [](int, int) { return 0xFF405060u; });
+    SetClipRect(1, 0, kW, kH);
+    ClearScreen();
+    DrawImage(0, 0, big, 1);
+    EXPECT_EQ(TargetPixel(0, 0) << 24 | TargetPixel(1, 0), 0x405060u);
 }
 
 TEST_F(Renderer, MakeColorPacksForEachScreenFormat) {
