@@ -196,25 +196,8 @@ void DirectRow(uint32_t* d, const uint32_t* s, int n, const Params& p) {
     if constexpr (K == KIND_OPAQUE && !B && O == OP_REPLACE) {
 #if defined(__SSE2__)
         if (n <= kShortRow) return CopyShortRow(d, s, n);
-        // Long rows that do not overlap (a screen graphic may be drawn onto itself)
-        // in 64-byte steps: quicker than the library's copy of a few kilobytes.
-        const uintptr_t to = reinterpret_cast<uintptr_t>(d), from = reinterpret_cast<uintptr_t>(s);
-        const uintptr_t bytes = static_cast<uintptr_t>(n) * 4;
-        if (to + bytes <= from || from + bytes <= to) {
-            for (; i + 16 <= n; i += 16) {
-                const __m128i* from = reinterpret_cast<const __m128i*>(s + i);
-                const __m128i a = _mm_loadu_si128(from), b = _mm_loadu_si128(from + 1);
-                const __m128i c = _mm_loadu_si128(from + 2), e = _mm_loadu_si128(from + 3);
-                __m128i* to = reinterpret_cast<__m128i*>(d + i);
-                _mm_storeu_si128(to, a);
-                _mm_storeu_si128(to + 1, b);
-                _mm_storeu_si128(to + 2, c);
-                _mm_storeu_si128(to + 3, e);
-            }
-            for (; i < n; ++i) d[i] = s[i];
-            return;
-        }
 #endif
+        // memmove: a screen graphic may be drawn onto itself.
         memmove(d, s, static_cast<size_t>(n) * 4);
         return;
     }
