@@ -41,9 +41,12 @@ constexpr int kFrames = 600;
 using Clock = std::chrono::steady_clock;
 
 // A round in play: a stack of every colour in the lower half, grid and landing
-// point on, optionally the opponent's well full of blocks.
+// point on, optionally the opponent's well full of blocks; the background is the
+// first one of a single-player round (the start sequence picks it; index 0 is the
+// shading filter, never a round's background).
 void StartRound(bool opponent) {
     InitRound(0);
+    match.backgroundIndex = 1;
     for (int r = 11; r <= kLastPlayRow; ++r)
         for (int c = kFirstPlayColumn; c <= kLastPlayColumn; ++c)
             if ((r + c) % 7 != 0) match.well[r][c] = 1 + (r * 3 + c) % 8;

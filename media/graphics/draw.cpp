@@ -30,12 +30,29 @@ const GraphicRecord* Prepare(int handle, int* result) {
     return GetGraphicRecord(handle);  // the wait pumps messages: look again
 }
 
+// The graphic as the renderer reads it. A graphic drawn onto its own pixels
+// changes them while they are read, so its block map is left aside.
+RenderSource SourceOf(const GraphicRecord* record, const DrawState& state, int transparent) {
+    RenderSource src = GraphicSource(record, transparent);
+    if (src.blocks && state.target >= 0) {
+        const GraphicRecord* target = GetGraphicRecord(state.target);
+        if (target && target->imageData == record->imageData) {
+            src.blocks = nullptr;
+            src.allSolid = 0;
+        }
+    }
+    return src;
+}
+
 int DrawImageInternal(int x, int y, int handle, int transparent) {
     int result = 0;
     const GraphicRecord* record = Prepare(handle, &result);
     if (!record) return result;
-    const DrawState state = ScreenDrawState();
-    RenderImage(state, GraphicSource(record), x, y, transparent);
+    const DrawState state = ScreenDrawStateUnsettled();
+    const RenderSource src = SourceOf(record, state, transparent);
+    ScreenSettleClear(RenderOverwritesTarget(state, src, x, y, int64_t{x} + src.width,
+                                             int64_t{y} + src.height, transparent));
+    RenderImage(state, src, x, y, transparent);
     ScreenShowFrontIfTarget(state);
     return 0;
 }
@@ -44,8 +61,11 @@ int DrawImageStretchedInternal(int x1, int y1, int x2, int y2, int handle, int t
     int result = 0;
     const GraphicRecord* record = Prepare(handle, &result);
     if (!record) return result;
-    const DrawState state = ScreenDrawState();
-    RenderImageStretched(state, GraphicSource(record), x1, y1, x2, y2, transparent);
+    const DrawState state = ScreenDrawStateUnsettled();
+    const RenderSource src = SourceOf(record, state, transparent);
+    ScreenSettleClear(RenderOverwritesTarget(state, src, x1 < x2 ? x1 : x2, y1 < y2 ? y1 : y2,
+                                             x1 < x2 ? x2 : x1, y1 < y2 ? y2 : y1, transparent));
+    RenderImageStretched(state, src, x1, y1, x2, y2, transparent);
     ScreenShowFrontIfTarget(state);
     return 0;
 }

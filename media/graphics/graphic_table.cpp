@@ -37,6 +37,7 @@ bool SizeOk(int width, int height) {
 void ReleaseImageData(ImageData* data) {
     if (!data || --data->refCount > 0) return;
     HandleRemove(&g_images, data->handle);
+    TrackedFree(data->blocks);
     TrackedFree(data->pixels);
     TrackedFree(data);
 }
@@ -63,6 +64,10 @@ ImageData* MakeImageData(uint32_t* pixels, int pitch, int width, int height, int
     data->height = height;
     data->hasAlpha = hasAlpha ? 1 : 0;
     data->colorKey = kDefaultTransColour;
+    data->changes = 1;
+    data->blockPitch = (width + kRenderBlock - 1) / kRenderBlock;
+    data->blocks = static_cast<uint8_t*>(
+        PAVEX_ALLOC(static_cast<size_t>(data->blockPitch) * static_cast<size_t>(height)));
     return data;
 }
 
@@ -200,8 +205,23 @@ void GraphicSetSource(GraphicRecord* record, const char* path) {
     record->folder[keep] = '\0';
 }
 
-RenderSource GraphicSource(const GraphicRecord* record) {
-    const ImageData* data = record->imageData;
+// Brings the block map up to date with the pixels.
+void UpdateBlocks(ImageData* data) {
+    data->allSolid = 1;
+    for (int y = 0; y < data->height; ++y) {
+        const uint32_t* row = data->pixels + static_cast<int64_t>(y) * data->pitch;
+        uint8_t* classes = data->blocks + static_cast<int64_t>(y) * data->blockPitch;
+        for (int b = 0, x = 0; b < data->blockPitch; ++b, x += kRenderBlock) {
+            const int n = data->width - x < kRenderBlock ? data->width - x : kRenderBlock;
+            classes[b] = RenderClassify(row + x, n, data->hasAlpha, data->colorKey);
+            if (classes[b] != BLOCK_SOLID) data->allSolid = 0;
+        }
+    }
+    data->blocksAt = data->changes;
+}
+
+RenderSource GraphicSource(const GraphicRecord* record, int transparent) {
+    ImageData* data = record->imageData;
     RenderSource src;
     src.pixels =
         data->pixels + static_cast<int64_t>(record->offsetY) * data->pitch + record->offsetX;
@@ -210,6 +230,15 @@ RenderSource GraphicSource(const GraphicRecord* record) {
     src.height = record->height;
     src.hasAlpha = data->hasAlpha;
     src.colorKey = data->colorKey;
+    src.blocks = nullptr;
+    src.blockPitch = data->blockPitch;
+    src.blockX = record->offsetX;
+    src.allSolid = 0;
+    if (transparent && data->blocks) {
+        if (data->blocksAt != data->changes) UpdateBlocks(data);
+        src.blocks = data->blocks + static_cast<int64_t>(record->offsetY) * data->blockPitch;
+        src.allSolid = data->allSolid;
+    }
     return src;
 }
 
@@ -224,7 +253,8 @@ DrawSurface GraphicSurface(const GraphicRecord* record) {
 }
 
 uint32_t* GraphicPixels(const GraphicRecord* record, int* pitch) {
-    const ImageData* data = record->imageData;
+    ImageData* data = record->imageData;
+    if (++data->changes == 0) data->changes = 1;
     if (pitch) *pitch = data->pitch;
     return data->pixels + static_cast<int64_t>(record->offsetY) * data->pitch + record->offsetX;
 }

@@ -32,6 +32,14 @@ struct ImageData {
     int height;
     int hasAlpha;
     uint32_t colorKey;  // the transparent colour when the data was made
+    uint32_t changes;   // moves on (never to 0) whenever the pixels may have been written
+    // What each run of kRenderBlock pixels of a row holds with transparency (a
+    // RenderBlockClass), `blockPitch` bytes per row; made with the data (null when
+    // that failed) and brought up to date when drawn after `changes` moved.
+    uint8_t* blocks;
+    int blockPitch;
+    uint32_t blocksAt;
+    int allSolid;  // every block BLOCK_SOLID (as of blocksAt)
 };
 
 struct GraphicRecord {
@@ -78,10 +86,12 @@ int GraphicSetLostFlag(int handle, int* flag);
 // Records where the picture came from (a path is split into folder and name).
 void GraphicSetSource(GraphicRecord* record, const char* path);
 
-// What the renderer draws for a graphic, and a screen graphic as a draw target.
-RenderSource GraphicSource(const GraphicRecord* record);
+// What the renderer draws for a graphic (with `transparent`, with the block map of
+// its data, brought up to date first), and a screen graphic as a draw target.
+RenderSource GraphicSource(const GraphicRecord* record, int transparent);
 DrawSurface GraphicSurface(const GraphicRecord* record);
-// Top-left pixel of the graphic, for units that fill it (movies).
+// Top-left pixel of the graphic, for units that fill it (movies). Every writer of
+// the pixels gets them here (or through GraphicSurface), which counts a change.
 uint32_t* GraphicPixels(const GraphicRecord* record, int* pitch);
 
 #endif

@@ -3,9 +3,11 @@
 // Owns: the row routines, the choice among them and two static scratch rows for
 // stretching. A row routine is one template instance per (source kind, brightness,
 // blend operation); a drawing call picks its instance once from the draw state and
-// runs it over the clipped rows. A stretched drawing first gathers each row's
-// source pixels, then runs the same routine. Touches only the destination rows it
-// was given; never allocates, never logs, never calls out of this file.
+// runs it over the clipped rows, skipping or copying the runs of pixels the
+// source's block map (see render.h) shows wholly left out or wholly drawn. A
+// stretched drawing first gathers each row's source pixels, then runs the same
+// routine. Touches only the destination rows it was given; never allocates, never
+// logs, never calls out of this file.
 #include "media/graphics/render.h"
 
 #include <stdint.h>
@@ -135,10 +137,22 @@ int ReplaceRow4(uint32_t* d, const uint32_t* s, int n, const Params& p) {
     const __m128i rgb = _mm_set1_epi32(0xFFFFFF);
     const __m128i key = _mm_set1_epi32(static_cast<int>(p.key));
     const __m128i zero = _mm_setzero_si128();
+    const __m128i alphaMask = _mm_set1_epi32(static_cast<int>(0xFF000000u));
     int i = 0;
     for (; i + 4 <= n; i += 4) {
         const __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
         __m128i out = sv;
+        if constexpr (K == KIND_ALPHA) {
+            // Pictures with alpha are mostly wholly clear or wholly solid: four clear
+            // pixels leave the destination, four solid ones (without brightness) are
+            // a copy.
+            const __m128i alpha = _mm_and_si128(sv, alphaMask);
+            if (_mm_movemask_epi8(_mm_cmpeq_epi32(alpha, zero)) == 0xFFFF) continue;
+            if (!B && _mm_movemask_epi8(_mm_cmpeq_epi32(alpha, alphaMask)) == 0xFFFF) {
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), sv);
+                continue;
+            }
+        }
         if constexpr (K == KIND_ALPHA || B) {
             const __m128i dv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i));
             out = _mm_packus_epi16(
@@ -146,15 +160,11 @@ int ReplaceRow4(uint32_t* d, const uint32_t* s, int n, const Params& p) {
                 Replace2<K, B>(_mm_unpackhi_epi8(sv, zero), _mm_unpackhi_epi8(dv, zero), bright));
         }
         if constexpr (K == KIND_KEYED) {
-            // Most groups of four are wholly drawn or wholly left out: only a mixed
-            // group has to read the destination.
+            // Without branches: in small keyed pictures kept, drawn and mixed groups
+            // alternate too irregularly to be predicted.
             const __m128i keep = _mm_cmpeq_epi32(_mm_and_si128(sv, rgb), key);
-            const int kept = _mm_movemask_epi8(keep);
-            if (kept == 0xFFFF) continue;
-            if (kept != 0) {
-                const __m128i dv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i));
-                out = _mm_or_si128(_mm_and_si128(keep, dv), _mm_andnot_si128(keep, out));
-            }
+            const __m128i dv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i));
+            out = _mm_or_si128(_mm_and_si128(keep, dv), _mm_andnot_si128(keep, out));
         }
         _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), out);
     }
@@ -162,10 +172,31 @@ int ReplaceRow4(uint32_t* d, const uint32_t* s, int n, const Params& p) {
 }
 #endif
 
+#if defined(__SSE2__)
+// A short row copied without a library call (cells are 24 pixels wide): every
+// source pixel is read before the first is written, as a screen graphic may be
+// drawn onto itself.
+constexpr int kShortRow = 32;
+inline void CopyShortRow(uint32_t* d, const uint32_t* s, int n) {
+    __m128i groups[kShortRow / 4];
+    uint32_t tail[3];
+    const int count = n >> 2, rest = n & 3;
+    for (int g = 0; g < count; ++g)
+        groups[g] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 4 * g));
+    for (int i = 0; i < rest; ++i) tail[i] = s[4 * count + i];
+    for (int g = 0; g < count; ++g)
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + 4 * g), groups[g]);
+    for (int i = 0; i < rest; ++i) d[4 * count + i] = tail[i];
+}
+#endif
+
 template <int K, bool B, int O>
 void DirectRow(uint32_t* d, const uint32_t* s, int n, const Params& p) {
     int i = 0;
     if constexpr (K == KIND_OPAQUE && !B && O == OP_REPLACE) {
+#if defined(__SSE2__)
+        if (n <= kShortRow) return CopyShortRow(d, s, n);
+#endif
         // memmove: a screen graphic may be drawn onto itself.
         memmove(d, s, static_cast<size_t>(n) * 4);
         return;
@@ -263,11 +294,56 @@ inline uint32_t* DestRow(const DrawState& st, int y) {
 }
 
 int KindOf(const RenderSource& src, int transparent) {
-    if (!transparent) return KIND_OPAQUE;
+    if (!transparent || src.allSolid) return KIND_OPAQUE;
     return src.hasAlpha ? KIND_ALPHA : KIND_KEYED;
 }
 
+// One clipped row of RenderImage through the source's block map: runs of blocks
+// that transparency leaves out are skipped without reading them, runs it draws
+// wholly take the opaque routine, and only mixed runs take the row routine.
+// `col` is the first pixel's column in the map.
+void BlockRow(uint32_t* d, const uint32_t* s, int n, const uint8_t* classes, int col, RowFn mixed,
+              RowFn solid, const Params& p) {
+    const int end = col + n;
+    while (col < end) {
+        const uint8_t cls = classes[col / kRenderBlock];
+        int stop = (col / kRenderBlock + 1) * kRenderBlock;
+        while (stop < end && classes[stop / kRenderBlock] == cls) stop += kRenderBlock;
+        if (stop > end) stop = end;
+        const int len = stop - col;
+        if (cls == BLOCK_MIXED) mixed(d, s, len, p);
+        if (cls == BLOCK_SOLID) solid(d, s, len, p);
+        d += len;
+        s += len;
+        col = stop;
+    }
+}
+
 }  // namespace
+
+bool RenderOverwritesTarget(const DrawState& st, const RenderSource& src, int64_t left, int64_t top,
+                            int64_t right, int64_t bottom, int transparent) {
+    Params p;
+    const DrawSurface& s = st.surface;
+    return s.pixels && !st.clipEmpty && src.pixels && src.width > 0 && src.height > 0 &&
+           OpOf(st, &p) == OP_REPLACE && KindOf(src, transparent) == KIND_OPAQUE &&
+           st.clip.x1 <= 0 && st.clip.y1 <= 0 && st.clip.x2 >= s.width && st.clip.y2 >= s.height &&
+           left <= 0 && top <= 0 && right >= s.width && bottom >= s.height;
+}
+
+RenderBlockClass RenderClassify(const uint32_t* pixels, int n, int hasAlpha, uint32_t colorKey) {
+    int clear = 0;
+    for (int i = 0; i < n; ++i) {
+        if (hasAlpha) {
+            const uint32_t a = pixels[i] >> 24;
+            if (a != 0 && a != 255) return BLOCK_MIXED;
+            clear += a == 0;
+        } else {
+            clear += (pixels[i] & 0xFFFFFFu) == (colorKey & 0xFFFFFFu);
+        }
+    }
+    return clear == n ? BLOCK_CLEAR : clear == 0 ? BLOCK_SOLID : BLOCK_MIXED;
+}
 
 void RenderImage(const DrawState& st, const RenderSource& src, int x, int y, int transparent) {
     if (!src.pixels || src.width <= 0 || src.height <= 0) return;
@@ -279,7 +355,11 @@ void RenderImage(const DrawState& st, const RenderSource& src, int x, int y, int
         return;
     SetBright(st, &p);
     p.key = src.colorKey & 0xFFFFFFu;
-    const RowFn fn = kRows.fn[KindOf(src, transparent)][st.bright != 0xFFFFFFu][op];
+    const int kind = KindOf(src, transparent);
+    const RowFn fn = kRows.fn[kind][st.bright != 0xFFFFFFu][op];
+    const RowFn solid = kRows.fn[KIND_OPAQUE][st.bright != 0xFFFFFFu][op];
+    // Rows of a few blocks are quicker without the map.
+    const bool blocks = src.blocks && kind != KIND_OPAQUE && box.x2 - box.x1 >= 4 * kRenderBlock;
     const int n = box.x2 - box.x1;
     // Short rows far apart on the target: its cache lines are asked for a few rows
     // before they are needed.
@@ -292,14 +372,22 @@ void RenderImage(const DrawState& st, const RenderSource& src, int x, int y, int
     for (int row = box.y1; row < box.y1 + ahead; ++row) prefetch(row);
     for (int row = box.y1; row < box.y2; ++row) {
         if (row + kPrefetchRows < box.y2) prefetch(row + kPrefetchRows);
-        fn(DestRow(st, row) + box.x1,
-           src.pixels + static_cast<int64_t>(row - y) * src.pitch + (box.x1 - x), n, p);
+        uint32_t* d = DestRow(st, row) + box.x1;
+        const uint32_t* s = src.pixels + static_cast<int64_t>(row - y) * src.pitch + (box.x1 - x);
+        if (blocks)
+            BlockRow(d, s, n, src.blocks + static_cast<int64_t>(row - y) * src.blockPitch,
+                     src.blockX + box.x1 - x, fn, solid, p);
+        else
+            fn(d, s, n, p);
     }
 }
 
 void RenderImageStretched(const DrawState& st, const RenderSource& src, int x1, int y1, int x2,
                           int y2, int transparent) {
     if (!src.pixels || src.width <= 0 || src.height <= 0) return;
+    // A stretch to the picture's own size shows source pixel i at pixel i.
+    if (x2 - int64_t{x1} == src.width && y2 - int64_t{y1} == src.height)
+        return RenderImage(st, src, x1, y1, transparent);
     Params p;
     const int op = OpOf(st, &p);
     const bool mirrorX = x1 > x2, mirrorY = y1 > y2;

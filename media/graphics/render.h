@@ -35,8 +35,24 @@ struct RenderSource {
     int height;
     int hasAlpha;       // 1: the top byte is alpha; 0: it is ignored
     uint32_t colorKey;  // 0x00RRGGBB left out with transparency (sources without alpha)
+    // Optional map of the source's rows in runs of kRenderBlock pixels, counted
+    // from `blockX` pixels left of the top-left pixel: which runs transparency
+    // leaves out wholly, which it draws wholly; null: none.
+    const uint8_t* blocks;
+    int blockPitch;  // bytes from one row of the map to the next
+    int blockX;
+    int allSolid;  // 1: transparency leaves out nothing and every alpha is 255
 };
 
+constexpr int kRenderBlock = 16;
+enum RenderBlockClass : uint8_t { BLOCK_MIXED, BLOCK_CLEAR, BLOCK_SOLID };
+// The class of n pixels (a source with or without alpha, with its colour key).
+RenderBlockClass RenderClassify(const uint32_t* pixels, int n, int hasAlpha, uint32_t colorKey);
+
+// True when drawing the source over left..right-1 by top..bottom-1 (stretched or
+// not) replaces every pixel of the draw target whatever it held.
+bool RenderOverwritesTarget(const DrawState& state, const RenderSource& src, int64_t left,
+                            int64_t top, int64_t right, int64_t bottom, int transparent);
 // The source with its top-left pixel at (x, y).
 void RenderImage(const DrawState& state, const RenderSource& src, int x, int y, int transparent);
 // The source scaled (nearest pixel) to fill x1..x2-1 by y1..y2-1; reversed corners

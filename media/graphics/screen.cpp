@@ -55,6 +55,9 @@ struct ScreenRecord {
     uint32_t* front;      // what the window shows
     uint32_t* back;       // the frame being built
     int surfaceWidth, surfaceHeight;
+    // ClearScreen on the back screen is done when its pixels are next used, so a
+    // frame whose first drawing replaces every pixel never pays for it.
+    int backClearPending;
 };
 
 ScreenRecord SCREEN = {};
@@ -75,7 +78,12 @@ const GraphicRecord* ScreenGraphic(int target) {
     return record && record->isScreen ? record : nullptr;
 }
 
-DrawSurface SurfaceOf(int target) {
+void FillBlack(const DrawSurface& s);
+
+// The back screen with a pending clear done.
+DrawSurface SurfaceOf(int target, bool settle = true);
+
+DrawSurface SurfaceOf(int target, bool settle) {
     DrawSurface s = {nullptr, 0, 0, 0};
     if (!SCREEN.started) return s;
     if (target == PAVEX_SCREEN_FRONT) {
@@ -90,6 +98,10 @@ DrawSurface SurfaceOf(int target) {
     s.width = SCREEN.surfaceWidth;
     s.height = SCREEN.surfaceHeight;
     s.pitch = SCREEN.surfaceWidth * 4;
+    if (settle && target == PAVEX_SCREEN_BACK && SCREEN.backClearPending) {
+        SCREEN.backClearPending = 0;
+        FillBlack(s);
+    }
     return s;
 }
 
@@ -153,6 +165,7 @@ void CreateSurfaces() {
     if (!SCREEN.back) FatalErrorExit("バックサーフェスの作成に失敗しました");
     SCREEN.surfaceWidth = Width();
     SCREEN.surfaceHeight = Height();
+    SCREEN.backClearPending = 0;
     LogString("出力画面用の DirectDrawSurface の作成は正常に終了しました\n");
     // The memory screen is 32-bit 8-8-8 whatever depth was asked for.
     LogString("カラー情報\n");
@@ -307,6 +320,10 @@ int ClearScreenInternal() {
     if (!SCREEN.started) return -1;
     FrameWaitWhileInactive();
     if (!SCREEN.started) return -1;
+    if (SCREEN.drawScreen == PAVEX_SCREEN_BACK) {
+        SCREEN.backClearPending = 1;
+        return 0;
+    }
     FillBlack(SurfaceOf(SCREEN.drawScreen));
     if (SCREEN.drawScreen == PAVEX_SCREEN_FRONT && PlatWindowIsOpen())
         PlatPresent(SCREEN.front, SCREEN.surfaceWidth, SCREEN.surfaceHeight,
@@ -321,6 +338,7 @@ int FlipScreenInternal() {
     if (SCREEN.drawScreen == PAVEX_SCREEN_FRONT) return Present(SCREEN.front);
     // The front screen keeps the finished picture, so an exposed window can be
     // painted again and the front screen can be read back.
+    SurfaceOf(PAVEX_SCREEN_BACK);
     memcpy(SCREEN.front, SCREEN.back,
            static_cast<size_t>(SCREEN.surfaceWidth) * SCREEN.surfaceHeight * 4);
     return Present(SCREEN.back);
@@ -390,15 +408,29 @@ DrawSurface ScreenSurface(int target) {
 }
 
 DrawState ScreenDrawState() {
+    DrawState d = ScreenDrawStateUnsettled();
+    if (d.target == PAVEX_SCREEN_BACK) ScreenSettleClear(false);
+    return d;
+}
+
+DrawState ScreenDrawStateUnsettled() {
     DrawState d;
     d.target = SCREEN.drawScreen;
-    d.surface = SurfaceOf(SCREEN.drawScreen);
+    d.surface = SurfaceOf(SCREEN.drawScreen, false);
     d.clip = SCREEN.clipRect;
     d.clipEmpty = SCREEN.clipEmpty;
     d.bright = SCREEN.drawBright;
     d.blendMode = SCREEN.blendMode;
     d.blendParam = SCREEN.blendParam;
     return d;
+}
+
+void ScreenSettleClear(bool overdrawn) {
+    if (!SCREEN.backClearPending) return;
+    if (overdrawn)
+        SCREEN.backClearPending = 0;
+    else
+        SurfaceOf(PAVEX_SCREEN_BACK);
 }
 
 void ScreenSetBlend(int mode, int param) {

@@ -38,15 +38,13 @@ const char* const kPictures[] = {
     "dds_rgb24.dds",         "dds_xrgb32.dds",        "+masked.bmp"};
 
 // Compares a loaded graphic, and the graphic drawn without transparency, with the
-// reference decode stored beside the picture.
+// reference decode stored beside the picture (width and height, then RGBA).
 void ExpectLikeReference(int handle, const std::string& referencePath, bool alpha, int tolerance) {
     const Bytes ref = archive_test::ReadFile(referencePath);
     ASSERT_GT(ref.size(), 8u);
     const int w = ref[0] | ref[1] << 8, h = ref[4] | ref[5] << 8;
     const GraphicRecord* r = GetGraphicRecord(handle);
-    ASSERT_NE(r, nullptr);
-    ASSERT_EQ(r->width, w);
-    ASSERT_EQ(r->height, h);
+    ASSERT_TRUE(r && r->width == w && r->height == h);
     EXPECT_EQ(r->hasAlpha, alpha ? 1 : 0);
     ASSERT_EQ(ClearScreen(), 0);
     ASSERT_EQ(DrawImage(0, 0, handle, 0), 0);
@@ -77,21 +75,6 @@ TEST_F(Readers, PicturesOfOtherEncodersMatchAnIndependentDecode) {
         ExpectLikeReference(handle, Image(file) + ".ref", entry[0] == '+', file[0] == 'j' ? 2 : 0);
     }
     EXPECT_EQ(LoadImageHandle(Image("dds_argb32.dds").c_str()), -1);  // DDS with alpha
-}
-
-TEST_F(Readers, PicturesAndMasksLoadFromArchives) {
-    Start(64, 48);
-    std::filesystem::create_directories("pack/image");
-    for (const char* f : {"masked.bmp", "masked_a.bmp", "png_rgba.png"})
-        std::filesystem::copy_file(Image(f), std::string("pack/image/") + f);
-    ASSERT_TRUE(archive_test::Pack("pack", "data.dat", "KWZ"));
-    SetArchiveExtension("dat");
-    SetArchiveKey("KWZ");
-    ExpectLikeReference(LoadImageHandle("data/image/masked.bmp"), Image("masked.bmp.ref"), true, 0);
-    int cells[2];
-    ASSERT_EQ(LoadImageDivided("data/image/png_rgba.png", 2, 2, 1, 10, 17, cells), 0);
-    EXPECT_EQ(GraphicPixel(cells[1], 0, 0),
-              GraphicPixel(LoadImageHandle(Image("png_rgba.png").c_str()), 10, 0));
     // A mask of another size fails the picture.
     std::filesystem::copy_file(Image("bmp_24bit.bmp"), "odd.bmp");
     ASSERT_EQ(SaveScreenToBmp(0, 0, 5, 4, "odd_a.bmp"), 0);
@@ -171,10 +154,10 @@ TEST_F(Readers, ImpossibleSizesAreRefusedBeforeAnythingLargeIsAllocated) {
     Start(64, 48);
     TrackedSetTrace(-1, 0, 0, 0);  // every allocation is logged from here on
     const Bytes pixels(64, 0);
-    for (int32_t w : {0, -5, INT_MIN, INT_MAX, 16385})
-        EXPECT_TRUE(Decode(ReadBmp, Bmp8(w, 4, 0, pixels)).empty()) << w;
-    for (int32_t h : {0, INT_MIN, INT_MAX, -16385})
-        EXPECT_TRUE(Decode(ReadBmp, Bmp8(4, h, 0, pixels)).empty()) << h;
+    for (int32_t v : {0, INT_MIN, INT_MAX, 16385, -16385}) {
+        EXPECT_TRUE(Decode(ReadBmp, Bmp8(v, 4, 0, pixels)).empty()) << v;
+        EXPECT_TRUE(Decode(ReadBmp, Bmp8(4, v, 0, pixels)).empty()) << v;
+    }
     // 4095 x 4095 claimed by a tiny file, plain and run-length.
     EXPECT_TRUE(Decode(ReadBmp, Bmp8(4095, 4095, 0, Bytes(40, 1))).empty());
     EXPECT_TRUE(Decode(ReadBmp, Bmp8(4095, 4095, 1, {0, 1})).empty());
@@ -216,19 +199,20 @@ TEST_F(Readers, TgaRulesAndRunsPastTheInput) {
     EXPECT_EQ(Decode(ReadTga, mapped), (std::vector<uint32_t>{K, R, G, K}));
 }
 
-TEST_F(Readers, CutShortPngAndJpegFailCleanly) {
-    for (const char* f :
-         {"png_rgba.png", "png_interlaced.png", "jpeg_baseline.jpg", "jpeg_progressive.jpg"}) {
-        SCOPED_TRACE(f);
+TEST_F(Readers, CutShortFilesFail) {
+    for (const char* f : {"png_rgba.png", "png_interlaced.png", "jpeg_progressive.jpg"}) {
         const Bytes whole = archive_test::ReadFile(Image(f));
         auto reader = f[0] == 'p' ? ReadPng : ReadJpeg;
         ASSERT_FALSE(Decode(reader, whole).empty());
         for (size_t keep = 0; keep + 8 < whole.size(); keep += 7)
-            EXPECT_TRUE(Decode(reader, Bytes(whole.begin(), whole.begin() + keep)).empty()) << keep;
-        Bytes damaged = whole;
-        for (size_t i = 40; i < damaged.size(); i += 11) damaged[i] ^= 0x5A;
-        Decode(reader, damaged);  // whatever it makes of it: no crash, no leak
+            EXPECT_TRUE(Decode(reader, Bytes(whole.begin(), whole.begin() + keep)).empty()) << f;
     }
+    // Pixels or a palette that the file is too short for.
+    const Bytes dds = archive_test::ReadFile(Image("dds_rgb24.dds"));
+    EXPECT_TRUE(Decode(ReadDds, Bytes(dds.begin(), dds.end() - 10)).empty());
+    Bytes fullPalette = Bmp8(2, 1, 0, Bytes(1000, 0));
+    Put32(fullPalette, 46, 0);  // all 256 entries: 1024 bytes
+    EXPECT_TRUE(Decode(ReadBmp, fullPalette).empty());
 }
 
 }  // namespace

@@ -99,20 +99,21 @@ void ReferenceDraw(std::vector<uint32_t>& screen, const Picture& p, int x1, int 
         }
 }
 
-Picture RandomPicture(std::mt19937& rng, bool alpha) {
-    Picture p;
-    p.w = 1 + static_cast<int>(rng() % 30);
-    p.h = 1 + static_cast<int>(rng() % 20);
-    p.alpha = alpha;
-    p.key = 0;
+// Small pictures of random pixels, and wide ones whose runs of 16 columns are
+// wholly left out, wholly drawn or mixed.
+void Fill(std::mt19937& rng, Picture& p) {
     const uint32_t alphas[] = {0, 255, 1, 128, 254};
+    std::vector<int> runs(8);
+    for (int& r : runs) r = p.w > 30 ? static_cast<int>(rng() % 3) : 2;
+    p.px.clear();
     for (int i = 0; i < p.w * p.h; ++i) {
+        const int run = runs[(i % p.w) / 16];
         uint32_t c = rng() & 0xFFFFFF;
-        if (rng() % 4 == 0) c = 0;  // the colour key
-        const uint32_t a = rng() % 3 == 0 ? rng() & 255 : alphas[rng() % 5];
-        p.px.push_back(c | (alpha ? a << 24 : 0xFF000000u));
+        if (run == 0 || (run == 2 && rng() % 4 == 0)) c = 0;  // the colour key
+        if (run == 1 && c == 0) c = 1;
+        const uint32_t a = run < 2 ? 255 * run : rng() % 3 == 0 ? rng() & 255 : alphas[rng() % 5];
+        p.px.push_back(c | (p.alpha ? a << 24 : 0xFF000000u));
     }
-    return p;
 }
 
 TEST_F(Renderer, MatchesTheReferenceOnThousandsOfRandomDraws) {
@@ -121,15 +122,20 @@ TEST_F(Renderer, MatchesTheReferenceOnThousandsOfRandomDraws) {
     std::vector<Picture> pictures;
     std::vector<int> handles;
     for (int i = 0; i < 12; ++i) {
-        pictures.push_back(RandomPicture(rng, i % 2 == 1));
+        const bool wide = i >= 8;
+        pictures.push_back({wide ? 70 + i : 1 + static_cast<int>(rng() % 30),
+                            wide ? 30 : 1 + static_cast<int>(rng() % 20),
+                            i % 2 == 1,
+                            0,
+                            {}});
+        Fill(rng, pictures.back());
         const Picture& p = pictures.back();
         handles.push_back(MakeGraphic(p.w, p.h, p.alpha, [&](int x, int y) { return p.At(x, y); }));
     }
     std::vector<uint32_t> screen(static_cast<size_t>(kW) * kH);
     for (uint32_t& px : screen) px = rng() & 0xFFFFFF;
     const DrawSurface back = ScreenDrawState().surface;
-    for (int y = 0; y < kH; ++y)
-        for (int x = 0; x < kW; ++x) At(back, x, y) = screen[static_cast<size_t>(y) * kW + x];
+    for (int i = 0; i < kW * kH; ++i) At(back, i % kW, i / kW) = screen[static_cast<size_t>(i)];
 
     const int modes[] = {0, 0, 0, 1, 2, 3, 4, 5, 8, 6};
     const int params[] = {0, 255, 128, 1, 77};
@@ -145,7 +151,17 @@ TEST_F(Renderer, MatchesTheReferenceOnThousandsOfRandomDraws) {
         SetDrawBrightness(st.br[0], st.br[1], st.br[2]);
         SetClipRect(st.clip[0], st.clip[1], st.clip[2], st.clip[3]);
         const size_t k = rng() % pictures.size();
-        const Picture& p = pictures[k];
+        Picture& p = pictures[k];
+        if (rng() % 50 == 0) {  // new pixels in a graphic drawn before
+            Fill(rng, p);
+            const DrawSurface s = GraphicSurface(GetGraphicRecord(handles[k]));
+            for (int y = 0; y < p.h; ++y)
+                for (int x = 0; x < p.w; ++x) At(s, x, y) = p.At(x, y);
+        }
+        if (rng() % 40 == 0) {  // a cleared screen: black wherever the drawing does not reach
+            ClearScreen();
+            std::fill(screen.begin(), screen.end(), 0);
+        }
         const bool transparent = rng() % 3 != 0;
         const int x1 = coordinate(kW), y1 = coordinate(kH);
         if (rng() % 2) {
@@ -158,7 +174,7 @@ TEST_F(Renderer, MatchesTheReferenceOnThousandsOfRandomDraws) {
         }
         for (int y = 0; y < kH; ++y)
             for (int x = 0; x < kW; ++x)
-                ASSERT_EQ(At(back, x, y) & 0xFFFFFF, screen[static_cast<size_t>(y) * kW + x])
+                ASSERT_EQ(TargetPixel(x, y), screen[static_cast<size_t>(y) * kW + x])
                     << x << "," << y << " mode " << st.mode << " param " << st.param;
     }
 }
@@ -170,22 +186,21 @@ TEST_F(Renderer, CoverageDrawsLikeAnAlphaPicture) {
         const int w = 1 + static_cast<int>(rng() % 20), h = 1 + static_cast<int>(rng() % 20);
         const int x = static_cast<int>(rng() % 100) - 20, y = static_cast<int>(rng() % 60) - 10;
         const uint32_t colour = rng() & 0xFFFFFF;
-        std::vector<uint8_t> coverage(static_cast<size_t>(w) * h);
-        for (uint8_t& c : coverage) c = rng() % 3 ? static_cast<uint8_t>(rng()) : 0;
+        std::vector<uint8_t> cover(static_cast<size_t>(w) * h);
+        for (uint8_t& c : cover) c = rng() % 3 ? static_cast<uint8_t>(rng()) : 0;
         SelectBlendMode(static_cast<int>(rng() % 6), static_cast<int>(rng() % 256));
         SetDrawBrightness(static_cast<int>(rng() % 256), 255, static_cast<int>(rng() % 256));
         const int glyph = MakeGraphic(w, h, true, [&](int gx, int gy) {
-            return colour | static_cast<uint32_t>(coverage[static_cast<size_t>(gy) * w + gx]) << 24;
+            return colour | static_cast<uint32_t>(cover[static_cast<size_t>(gy) * w + gx]) << 24;
         });
         SelectDrawTarget(PAVEX_SCREEN_FRONT);
         DrawImage(x, y, glyph, 1);
         SelectDrawTarget(PAVEX_SCREEN_BACK);
-        RenderCoverage(ScreenDrawState(), coverage.data(), w, w, h, x, y, colour);
+        RenderCoverage(ScreenDrawState(), cover.data(), w, w, h, x, y, colour);
         DeleteGraphic(glyph, 0);
         const DrawSurface front = ScreenSurface(PAVEX_SCREEN_FRONT);
-        for (int py = 0; py < kH; ++py)
-            for (int px = 0; px < kW; ++px)
-                ASSERT_EQ(TargetPixel(px, py), At(front, px, py) & 0xFFFFFF) << n;
+        for (int i = 0; i < kW * kH; ++i)
+            ASSERT_EQ(TargetPixel(i % kW, i / kW), At(front, i % kW, i / kW) & 0xFFFFFF) << n;
     }
 }
 
@@ -199,6 +214,12 @@ TEST_F(Renderer, DrawingCallsCheckClipAndHandleInTheirOrder) {
     EXPECT_EQ(DrawImage(-2, -2, g, 0), 0);
     EXPECT_EQ(TargetPixel(1, 1), 0x102030u);
     EXPECT_EQ(TargetPixel(2, 2), 0u);
+    // A clear, then a drawing over the whole screen that the clip cuts: the rest is black.
+    const int big = MakeGraphic(kW, kH, false, [](int, int) { return 0xFF405060u; });
+    SetClipRect(1, 0, kW, kH);
+    ClearScreen();
+    DrawImage(0, 0, big, 1);
+    EXPECT_EQ(TargetPixel(0, 0) << 24 | TargetPixel(1, 0), 0x405060u);
 }
 
 TEST_F(Renderer, MakeColorPacksForEachScreenFormat) {
