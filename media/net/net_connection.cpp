@@ -552,8 +552,8 @@ int Receive(int handle, void* buffer, int length, bool remove) {
 }
 
 // Queues the bytes as frames (at most kNetFrameMaxPayload each) behind what waits.
-// They leave at the next pump, which every other network call, PumpNetWorkMessages
-// and ProcessMessage run (the background pump at the latest), so the sends a program
+// They leave at the next pump (PumpNetWorkMessages, ProcessMessage, a call that
+// pumps, the background pump at the latest), so the sends a program
 // makes in a row travel together; a backlog of kSendAtOnceBytes goes out at once.
 int Send(int handle, const void* buffer, int length) {
     NET.corked = 1;
@@ -685,7 +685,7 @@ int Close(int handle) {
     return 0;
 }
 
-// Every public call: the API lock, then one fresh pump inside the call.
+// Every public call: the API lock, and at most one pump inside the call.
 class NetCall {
 public:
     NetCall() { NET.pumped = 0; }
