@@ -18,12 +18,12 @@
 // carries a busy flag: a nested call for the same record does nothing.
 // A call looks at the sockets when what they hold can change its answer, and then
 // sees everything that has arrived: GetNetWorkDataLength, the Take calls, the state
-// query and PumpNetWorkMessages always; NetWorkRecv only when the ring holds fewer
-// bytes than asked (otherwise nothing that arrived could change its answer);
-// NetWorkSend when its ring is empty (sends queued behind it leave with it at the next
-// pump). A pump costs one system call when nothing moves: a poll, or with a single
-// connection and no listener a non-blocking read, which tells data, end and failure
-// as the poll would.
+// query, NetWorkSend (without writing: the sends of a frame leave together at the next
+// pump) and PumpNetWorkMessages always; NetWorkRecv only when the ring holds fewer
+// bytes than asked (otherwise nothing that arrived could change its answer). A pump
+// costs one system call when nothing moves: a poll, or with a single connection and
+// no listener a non-blocking read, which tells data, end and failure as the poll
+// would.
 //
 // Waits: the connect (2000 ms) and the flushes of a close (1000 ms each way) are
 // measured on the library's millisecond tick, and between checks they wait for the
@@ -558,10 +558,7 @@ int Receive(int handle, void* buffer, int length, bool remove) {
 int Send(int handle, const void* buffer, int length) {
     NET.corked = 1;
     NetRecord* rec = Validate(handle, "NetWorkSend");
-    // The first send behind an empty ring looks for a close (and reads and accepts;
-    // the writes wait). The sends that join it find the state that one found: they
-    // leave together at the next pump, which looks again.
-    if (rec && rec->sendRing.count == 0) Dispatch();
+    if (rec) Dispatch();  // a close that came is seen; reads and accepts too, the writes wait
     NET.corked = 0;
     if (!rec || !rec->connected || rec->error || length < 0 || (!buffer && length > 0)) return -1;
     const uint8_t* bytes = static_cast<const uint8_t*>(buffer);
