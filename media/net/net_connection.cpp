@@ -552,9 +552,10 @@ int Receive(int handle, void* buffer, int length, bool remove) {
 }
 
 // Queues the bytes as frames (at most kNetFrameMaxPayload each) behind what waits.
-// They leave at the next pump (PumpNetWorkMessages, ProcessMessage, a call that
-// pumps, the background pump at the latest), so the sends a program
-// makes in a row travel together; a backlog of kSendAtOnceBytes goes out at once.
+// They leave at the next pump that writes (PumpNetWorkMessages, ProcessMessage, any
+// other call that pumps but NetWorkSend, the background pump at the latest), so the
+// sends a program makes in a row travel together; a backlog of kSendAtOnceBytes goes
+// out at once.
 int Send(int handle, const void* buffer, int length) {
     NET.corked = 1;
     NetRecord* rec = Validate(handle, "NetWorkSend");
