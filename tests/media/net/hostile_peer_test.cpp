@@ -68,7 +68,7 @@ TEST_F(NetTest, PeersThatVanishWithoutAFinAreReportedLostWithinSeconds) {
     const Bytes message = Pattern(440, 10);
     int step = 0, lost = 0;
     EXPECT_TRUE(PumpUntil(
-        [&] {
+        [&, idle = idle, busy = busy] {
             if (step++ % 64 == 0) NetWorkSend(busy, message.data(), 440);  // about 60 a second
             for (int h; (h = TakeLostNetWork()) != -1;) lost += h == idle || h == busy;
             return lost == 2;
