@@ -1,20 +1,25 @@
 // net_latency - what the library's framing costs a 440-byte match message over
-// loopback, side by side in one run with bare TCP:
-//   BM_FramedGameSends  round trip of a message sent as the game sends it (four
-//                       NetWorkSend calls of 2, 2, 16 and 420 bytes: four frames),
-//                       read back with GetNetWorkDataLength + four NetWorkRecv
-//   BM_FramedOneSend    the same message in one NetWorkSend (one frame)
-//   BM_BareEcho         a bare TCP echo of 440 bytes (plain sockets, one send each way)
-// Each reports the round trip's p50, p99 and worst case in microseconds (a one-way
-// trip is about half), the round trips of 40 ms or more, and the p99 against the
-// bare echo's. Both ends run on this
-// thread and poll without sleeping, so the numbers are the stacks' own costs.
+// loopback, against bare TCP, measured side by side in one loop:
+//   BM_SideBySide  round trips of three kinds, taken in turn (so a busy machine's
+//                  pauses fall on all three alike):
+//                    bare  a bare TCP echo of 440 bytes (plain sockets, one send each way)
+//                    one   the message in one NetWorkSend (one frame), read back with
+//                          GetNetWorkDataLength + four NetWorkRecv
+//                    game  the message sent as the game sends it (four NetWorkSend calls
+//                          of 2, 2, 16 and 420 bytes, then PumpNetWorkMessages(0)),
+//                          read back the same way
+//                  Each kind reports its round trip's p50 and p99 in microseconds (a
+//                  one-way trip is about half), the round trips of 40 ms or more, and
+//                  the library's p99 against the bare echo's. Both ends run on this
+//                  thread and poll without sleeping, so the numbers are the stacks'
+//                  own costs.
 //   BM_WireAtGameRate   60 messages a second for 2 s as the game sends them, and the
 //                       bytes the receiver saw on the wire (TCP_INFO of a plain
 //                       socket): payload with prefixes, segments both ways, and the
 //                       IPv4 + TCP header bytes (52 a segment with timestamps).
 // Runs the live platform under SDL's dummy video driver unless a driver is chosen.
-//   build with -DVORLANE_BENCH=ON, then: ./bench/bench_net_latency
+//   build with -DVORLANE_BENCH=ON, then:
+//   ./bench/bench_net_latency --benchmark_repetitions=5 --benchmark_report_aggregates_only
 #include <benchmark/benchmark.h>
 #include <linux/tcp.h>
 #include <netinet/in.h>
@@ -25,6 +30,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <string>
 #include <chrono>
 #include <thread>
 #include <vector>
@@ -39,8 +45,6 @@ constexpr int kPieces[4] = {2, 2, 16, 420};
 constexpr int kRoundTrips = 20000;
 constexpr uint32_t kLoopback = 0x0100007F;
 constexpr int kPort = 10123;
-
-double g_bareP99Us = 0;  // the bare echo runs first; the framed runs compare with it
 
 // Two library handles connected to each other over 127.0.0.1.
 bool LibraryPair(int* a, int* b) {
@@ -62,6 +66,7 @@ void SendMessage(int handle, const uint8_t* message, bool asTheGame) {
         NetWorkSend(handle, message + at, n);
         at += n;
     }
+    PumpNetWorkMessages(0);
 }
 
 void ReceiveMessage(int handle, uint8_t* message) {
@@ -74,50 +79,13 @@ void ReceiveMessage(int handle, uint8_t* message) {
     }
 }
 
-void Report(benchmark::State& state, std::vector<double>& us) {
-    std::sort(us.begin(), us.end());
-    const double p99 = us[us.size() * 99 / 100];
-    state.counters["p50_us"] = us[us.size() / 2];
-    state.counters["p99_us"] = p99;
-    state.counters["max_us"] = us.back();
-    if (g_bareP99Us > 0) state.counters["p99_vs_bare"] = p99 / g_bareP99Us;
-    // A Nagle or delayed-acknowledgement stall would show as round trips of 40 ms
-    // and more; the bare echo's count is what the machine's scheduler adds alone.
-    state.counters["stalls_40ms"] =
-        double(us.end() - std::lower_bound(us.begin(), us.end(), 40000.0));
-}
-
-void Framed(benchmark::State& state, bool asTheGame) {
-    int a = -1, b = -1;
-    if (!LibraryPair(&a, &b)) {
-        state.SkipWithError("no loopback connection");
-        return;
-    }
-    std::vector<uint8_t> message(kMessage), back(kMessage);
-    for (int i = 0; i < kMessage; ++i) message[size_t(i)] = uint8_t(i);
-    std::vector<double> us;
-    us.reserve(kRoundTrips);
-    for (auto _ : state) {
-        for (int i = 0; i < kRoundTrips; ++i) {
-            Clock::time_point t0 = Clock::now();
-            SendMessage(a, message.data(), asTheGame);
-            ReceiveMessage(b, back.data());
-            SendMessage(b, back.data(), asTheGame);
-            ReceiveMessage(a, back.data());
-            us.push_back(std::chrono::duration<double, std::micro>(Clock::now() - t0).count());
-        }
-    }
-    CloseNetWorkHandle(a);
-    CloseNetWorkHandle(b);
-    Report(state, us);
-}
-
-void BM_FramedGameSends(benchmark::State& state) {
-    Framed(state, true);
-}
-
-void BM_FramedOneSend(benchmark::State& state) {
-    Framed(state, false);
+double FramedRoundTrip(int a, int b, uint8_t* message, bool asTheGame) {
+    Clock::time_point t0 = Clock::now();
+    SendMessage(a, message, asTheGame);
+    ReceiveMessage(b, message);
+    SendMessage(b, message, asTheGame);
+    ReceiveMessage(a, message);
+    return std::chrono::duration<double, std::micro>(Clock::now() - t0).count();
 }
 
 // ---- bare sockets ----
@@ -154,30 +122,64 @@ void BareReceive(int fd, uint8_t* buffer) {
     }
 }
 
-void BM_BareEcho(benchmark::State& state) {
-    int client = -1, server = -1;
-    if (!BarePair(&client, &server)) {
+double BareRoundTrip(int client, int server, uint8_t* message) {
+    Clock::time_point t0 = Clock::now();
+    send(client, message, kMessage, MSG_NOSIGNAL);
+    BareReceive(server, message);
+    send(server, message, kMessage, MSG_NOSIGNAL);
+    BareReceive(client, message);
+    return std::chrono::duration<double, std::micro>(Clock::now() - t0).count();
+}
+
+// p50 and p99 of one kind of round trip, its stalls, and its p99 against `bareP99`.
+double Report(benchmark::State& state, const char* kind, std::vector<double>& us, double bareP99) {
+    std::sort(us.begin(), us.end());
+    const double p99 = us[us.size() * 99 / 100];
+    const std::string name(kind);
+    state.counters[name + "_p50_us"] = us[us.size() / 2];
+    state.counters[name + "_p99_us"] = p99;
+    if (bareP99 > 0) state.counters[name + "_p99_vs_bare"] = p99 / bareP99;
+    // A Nagle or delayed-acknowledgement stall would show as round trips of 40 ms
+    // and more; the bare echo's count is what the machine's scheduler adds alone.
+    state.counters[name + "_stalls_40ms"] =
+        double(us.end() - std::lower_bound(us.begin(), us.end(), 40000.0));
+    return p99;
+}
+
+void BM_SideBySide(benchmark::State& state) {
+    int a = -1, b = -1, client = -1, server = -1;
+    if (!LibraryPair(&a, &b) || !BarePair(&client, &server)) {
         state.SkipWithError("no loopback connection");
         return;
     }
-    std::vector<uint8_t> message(kMessage, 7), back(kMessage);
-    std::vector<double> us;
-    us.reserve(kRoundTrips);
+    std::vector<uint8_t> message(kMessage);
+    for (int i = 0; i < kMessage; ++i) message[size_t(i)] = uint8_t(i);
+    std::vector<double> bare, one, game;
     for (auto _ : state) {
         for (int i = 0; i < kRoundTrips; ++i) {
-            Clock::time_point t0 = Clock::now();
-            send(client, message.data(), kMessage, MSG_NOSIGNAL);
-            BareReceive(server, back.data());
-            send(server, back.data(), kMessage, MSG_NOSIGNAL);
-            BareReceive(client, back.data());
-            us.push_back(std::chrono::duration<double, std::micro>(Clock::now() - t0).count());
+            // Turns rotate, so none of the three always follows the same one.
+            for (int k = 0; k < 3; ++k) {
+                switch ((i + k) % 3) {
+                    case 0:
+                        bare.push_back(BareRoundTrip(client, server, message.data()));
+                        break;
+                    case 1:
+                        one.push_back(FramedRoundTrip(a, b, message.data(), false));
+                        break;
+                    default:
+                        game.push_back(FramedRoundTrip(a, b, message.data(), true));
+                        break;
+                }
+            }
         }
     }
+    CloseNetWorkHandle(a);
+    CloseNetWorkHandle(b);
     close(client);
     close(server);
-    Report(state, us);
-    std::sort(us.begin(), us.end());
-    g_bareP99Us = us[us.size() * 99 / 100];
+    const double bareP99 = Report(state, "bare", bare, 0);
+    Report(state, "one", one, bareP99);
+    Report(state, "game", game, bareP99);
 }
 
 // ---- bytes on the wire ----
@@ -226,9 +228,7 @@ void BM_WireAtGameRate(benchmark::State& state) {
     close(peer);
 }
 
-BENCHMARK(BM_BareEcho)->Iterations(1)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_FramedOneSend)->Iterations(1)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_FramedGameSends)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SideBySide)->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_WireAtGameRate)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -8,16 +8,22 @@
 // only through plat_net.h; the frame only through frame.h. Must not touch: other
 // areas' state.
 //
-// Events: there are no window messages here. Every pump polls the sockets without
-// waiting and handles what is ready the way the socket events would: a readable
-// socket is read into its ring (RecvSocket), a writable one with data waiting is
-// written (SendSocket), a readable listener accepts, and the end of a stream (or a
-// failed socket) is the close event. Pumps run in every ProcessMessage (the service
-// hook, which also closes reported losses), in PumpNetWorkMessages and inside every
-// network call, once per call (and per step of a wait): RecvSocket and SendSocket
-// pump too unless their call has, so each carries a busy flag: a nested call for the
-// same record does nothing. A socket is read only when the last poll found it
-// readable, so a call costs one poll and the reads that bring data.
+// Events: there are no window messages here. A pump handles what is ready the way
+// the socket events would: what waits in a send ring is written (SendSocket), a
+// readable socket is read into its ring (RecvSocket), a readable listener accepts,
+// and the end of a stream (or a failed socket) is the close event. Pumps run in every
+// ProcessMessage (the service hook, which also closes reported losses), in
+// PumpNetWorkMessages and inside the network calls, at most once per call (and per
+// step of a wait); RecvSocket and SendSocket pump too unless their call has, so each
+// carries a busy flag: a nested call for the same record does nothing.
+// A call looks at the sockets when what they hold can change its answer, and then
+// sees everything that has arrived: GetNetWorkDataLength, the Take calls, the state
+// query, NetWorkSend (without writing: the sends of a frame leave together at the next
+// pump) and PumpNetWorkMessages always; NetWorkRecv only when the ring holds fewer
+// bytes than asked (otherwise nothing that arrived could change its answer). A pump
+// costs one system call when nothing moves: a poll, or with a single connection and
+// no listener a non-blocking read, which tells data, end and failure as the poll
+// would.
 //
 // Waits: the connect (2000 ms) and the flushes of a close (1000 ms each way) are
 // measured on the library's millisecond tick, and between checks they wait for the
@@ -80,7 +86,7 @@ struct NetRecord {
     int slot;
     int socket;      // -1 when there is none
     int ended;       // the end of the stream or a failure was seen: no more events
-    int readable;    // the last poll found something to read
+    int readable;    // the socket may hold bytes: RecvSocket reads until it is empty
     int sendFailed;  // a send failed: the close does not wait to flush
     int recvBusy;
     int sendBusy;
@@ -293,16 +299,10 @@ int SendSocket(NetRecord* rec) {
     return result;
 }
 
-// 1 when another connection waits on the listener.
-bool ListenerReadable() {
-    PlatNetPollEntry entry = {NET.listener->socket, PLAT_NET_READABLE, 0};
-    return PlatNetPoll(&entry, 1, 0) > 0 && (entry.got & PLAT_NET_READABLE);
-}
-
 // The accept event: takes waiting connections while slots are free. A connection
 // that finds none stays unaccepted until a slot frees.
 void AcceptNetWork() {
-    do {
+    for (;;) {
         int slot = LowestFreeSlot();
         if (slot < 0) {
             LogString("空きソケットデータがなかったので accept を拒否しました \n");
@@ -333,43 +333,60 @@ void AcceptNetWork() {
         rec->acceptedSide = 1;
         rec->handle = HandleAdd(&NET.table, rec, slot);
         Link(rec);
-    } while (ListenerReadable());
+    }
 }
 
-// Handles the socket events that are waiting, without waiting for any.
+bool Live(const NetRecord* rec) {
+    return rec->inUse && rec->socket >= 0 && !rec->ended;
+}
+
+// Handles the socket events that are waiting, without waiting for any. Writes come
+// first and go straight to the socket (its own answer says whether it took them), so
+// a reply already on its way is seen by the look for reads that follows. That look
+// is one poll over the listener and every connection, or, when a single connection
+// is all there is (a match), one non-blocking read of it: the read says as much as
+// the poll (data, end of stream, failure) and brings the data in the same call.
 void Dispatch() {
     if (!NET.started || NET.dispatching || NET.pumped) return;
     NET.dispatching = 1;
     NET.pumped = 1;
     int count = 0;
-    if (NET.listener && !NET.acceptBlocked) {
-        g_pollEntries[count] = {NET.listener->socket, PLAT_NET_READABLE, 0};
-        g_pollRecords[count++] = NET.listener;
+    NetRecord* only = nullptr;
+    for (NetRecord* rec = NET.newest; rec; rec = rec->older) {
+        if (!Live(rec)) continue;
+        if (rec->sendRing.count > 0 && !NET.corked) SendSocket(rec);
+        only = count++ == 0 ? rec : nullptr;
     }
-    for (NetRecord* rec = NET.newest; rec && count < kPlatNetPollMax; rec = rec->older) {
-        if (!rec->inUse || rec->socket < 0 || rec->ended) continue;
-        int want = PLAT_NET_READABLE;
-        if (rec->sendRing.count > 0 && !rec->sendFailed && !NET.corked) want |= PLAT_NET_WRITABLE;
-        g_pollEntries[count] = {rec->socket, want, 0};
-        g_pollRecords[count++] = rec;
-    }
-    if (count > 0 && PlatNetPoll(g_pollEntries, count, 0) > 0) {
-        for (int i = 0; i < count; ++i) {
-            const int got = g_pollEntries[i].got;
-            NetRecord* rec = g_pollRecords[i];
-            if (rec != NET.listener)
-                rec->readable = (got & (PLAT_NET_READABLE | PLAT_NET_HANGUP)) != 0;
-            if (!got) continue;
-            if (rec->socket != g_pollEntries[i].socket) {
-                LogString("通信エラー No.1\n");
-                continue;
+    const bool listening = NET.listener && !NET.acceptBlocked;
+    if (only && !listening) {
+        only->readable = 1;
+        RecvSocket(only);
+    } else if (count > 0 || listening) {
+        count = 0;
+        if (listening) {
+            g_pollEntries[count] = {NET.listener->socket, PLAT_NET_READABLE, 0};
+            g_pollRecords[count++] = NET.listener;
+        }
+        for (NetRecord* rec = NET.newest; rec && count < kPlatNetPollMax; rec = rec->older) {
+            if (!Live(rec)) continue;
+            g_pollEntries[count] = {rec->socket, PLAT_NET_READABLE, 0};
+            g_pollRecords[count++] = rec;
+        }
+        if (PlatNetPoll(g_pollEntries, count, 0) > 0) {
+            for (int i = 0; i < count; ++i) {
+                NetRecord* rec = g_pollRecords[i];
+                if (!g_pollEntries[i].got) continue;
+                if (rec->socket != g_pollEntries[i].socket) {
+                    LogString("通信エラー No.1\n");
+                    continue;
+                }
+                if (rec == NET.listener) {
+                    AcceptNetWork();
+                    continue;
+                }
+                rec->readable = 1;
+                RecvSocket(rec);
             }
-            if (rec == NET.listener) {
-                AcceptNetWork();
-                continue;
-            }
-            if (got & (PLAT_NET_READABLE | PLAT_NET_HANGUP)) RecvSocket(rec);
-            if ((got & PLAT_NET_WRITABLE) && !rec->ended && !NET.corked) SendSocket(rec);
         }
     }
     NET.dispatching = 0;
@@ -525,23 +542,24 @@ NetRecord* Validate(int handle, const char* call, const char* errorCall = nullpt
 int Receive(int handle, void* buffer, int length, bool remove) {
     NetRecord* rec = Validate(handle, remove ? "NetWorkRecv" : "NetWorkRecvToPeek");
     if (!rec || length < 0 || (!buffer && length > 0)) return -1;
-    RecvSocket(rec);
+    // Bytes the ring holds already are the answer whatever has arrived since, so only
+    // a short ring looks at the sockets.
+    if (rec->recvRing.count < length) RecvSocket(rec);
     if (rec->error || rec->recvRing.count < length) return -1;
     NetRingPeek(&rec->recvRing, buffer, length);
-    if (!remove) return 0;
-    NetRingDrop(&rec->recvRing, length);
-    RecvSocket(rec);
+    if (remove) NetRingDrop(&rec->recvRing, length);
     return 0;
 }
 
 // Queues the bytes as frames (at most kNetFrameMaxPayload each) behind what waits.
-// They leave at the next pump, which every other network call, PumpNetWorkMessages
-// and ProcessMessage run (the background pump at the latest), so the sends a program
-// makes in a row travel together; a backlog of kSendAtOnceBytes goes out at once.
+// They leave at the next pump that writes (PumpNetWorkMessages, ProcessMessage, any
+// other call that pumps but NetWorkSend, the background pump at the latest), so the
+// sends a program makes in a row travel together; a backlog of kSendAtOnceBytes goes
+// out at once.
 int Send(int handle, const void* buffer, int length) {
     NET.corked = 1;
     NetRecord* rec = Validate(handle, "NetWorkSend");
-    if (rec) Dispatch();  // reads and accepts; the writes wait
+    if (rec) Dispatch();  // a close that came is seen; reads and accepts too, the writes wait
     NET.corked = 0;
     if (!rec || !rec->connected || rec->error || length < 0 || (!buffer && length > 0)) return -1;
     const uint8_t* bytes = static_cast<const uint8_t*>(buffer);
@@ -665,7 +683,7 @@ int Close(int handle) {
     return 0;
 }
 
-// Every public call: the API lock, then one fresh pump inside the call.
+// Every public call: the API lock, and at most one pump inside the call.
 class NetCall {
 public:
     NetCall() { NET.pumped = 0; }

@@ -1,10 +1,10 @@
-// net_fixture.h - what the network tests share: a started layer, real-time waits
-// that pump the library, and a raw TCP peer on 127.0.0.1 that shares no code with the
-// library (plain POSIX sockets), so the wire format is checked from the outside.
+// net_fixture.h - what the network tests share: a started layer, real-time
+// waits that pump the library, and a raw TCP peer on 127.0.0.1 that shares no
+// code with the library (plain POSIX sockets), so the wire format is checked
+// from the outside.
 #ifndef VORLANE_TESTS_MEDIA_NET_FIXTURE_H
 #define VORLANE_TESTS_MEDIA_NET_FIXTURE_H
 
-#include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -25,38 +25,30 @@ constexpr uint32_t kLoopback = 0x0100007F;  // 127.0.0.1, first octet in the low
 // The raw peer: plain blocking POSIX sockets on 127.0.0.1.
 namespace raw {
 
-inline sockaddr* Sa(sockaddr_in* a) {
-    return reinterpret_cast<sockaddr*>(a);
-}
-// A listener (bound to 127.0.0.1) or a connected socket (a receive buffer > 0 keeps
-// the peer's window small); -1 on failure.
-inline int Socket(int port, bool listening, int backlogOrBuffer) {
+// A listener bound to 127.0.0.1 (reusable port), or -1.
+inline int Listen(int port, int backlog = 16) {
     int fd = socket(AF_INET, SOCK_STREAM, 0), one = 1;
     sockaddr_in a{AF_INET, htons(uint16_t(port)), {htonl(INADDR_LOOPBACK)}, {}};
-    if (listening) setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-    if (!listening && backlogOrBuffer > 0)
-        setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &backlogOrBuffer, sizeof backlogOrBuffer);
-    bool ok = listening ? bind(fd, Sa(&a), sizeof a) == 0 && listen(fd, backlogOrBuffer) == 0
-                        : connect(fd, Sa(&a), sizeof a) == 0;
-    if (!ok) close(fd);
-    return ok ? fd : -1;
+    setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+    if (bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 && listen(fd, backlog) == 0)
+        return fd;
+    close(fd);
+    return -1;
 }
-inline int Listen(int port, int backlog = 16) {
-    return Socket(port, true, backlog);
-}
-inline int Connect(int port, int receiveBuffer = 0) {  // blocking
-    return Socket(port, false, receiveBuffer);
-}
-inline int PortOf(int fd) {
-    sockaddr_in a{};
-    socklen_t n = sizeof a;
-    getsockname(fd, Sa(&a), &n);
-    return ntohs(a.sin_port);
+inline int Connect(int port) {  // blocking; -1 on failure
+    int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{AF_INET, htons(uint16_t(port)), {htonl(INADDR_LOOPBACK)}, {}};
+    if (connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0) return fd;
+    close(fd);
+    return -1;
 }
 inline int FreePort() {  // one the kernel just handed out, that nobody listens on
-    int fd = Listen(0), port = PortOf(fd);
+    int fd = Listen(0);
+    sockaddr_in a{};
+    socklen_t n = sizeof a;
+    getsockname(fd, reinterpret_cast<sockaddr*>(&a), &n);
     close(fd);
-    return port;
+    return ntohs(a.sin_port);
 }
 inline bool Ready(int fd, int timeoutMs) {
     pollfd p = {fd, POLLIN, 0};
@@ -89,7 +81,6 @@ inline Bytes Frame(const Bytes& payload) {
     std::copy(payload.begin(), payload.end(), out.begin() + 4);
     return out;
 }
-
 inline Bytes Unframe(const Bytes& wire) {  // the frames' payloads, joined
     Bytes out;
     for (size_t at = 0; at + 4 <= wire.size();) {
@@ -138,18 +129,18 @@ protected:
         }
         return true;
     }
-    // {handle, raw peer socket}: the library connected to a raw listener, or a raw
-    // peer connected to the library's listener.
+    // {handle, raw peer socket}: the library connected to a raw listener, or a
+    // raw peer connected to the library's listener.
     std::pair<int, int> ConnectToRawPeer() {
         int port = raw::FreePort(), listener = raw::Listen(port);
         int handle = OpenNetWorkConnection(kLoopback, port), peer = Keep(raw::Accept(listener));
         close(listener);
         return {handle, peer};
     }
-    std::pair<int, int> AcceptRawPeer(int receiveBuffer = 0) {
+    std::pair<int, int> AcceptRawPeer() {
         int port = raw::FreePort(), handle = -1;
         if (BeginNetWorkListen(port) != 0) return {-1, -1};
-        int peer = Keep(raw::Connect(port, receiveBuffer));
+        int peer = Keep(raw::Connect(port));
         PumpUntil([&] { return (handle = TakeAcceptedNetWork()) != -1; }, 5000, false);
         EndNetWorkListen();
         return {handle, peer};
@@ -157,22 +148,24 @@ protected:
     static bool WaitForData(int handle, int n) {  // the network call itself pumps
         return PumpUntil([&] { return GetNetWorkDataLength(handle) >= n; }, 5000, false);
     }
-    // Sends until at least 512 KiB wait in the library's send ring (a peer that does
-    // not read lets the kernel take only so much); what was sent.
-    static Bytes FillSendRing(int handle) {
-        const size_t before = TrackedTotalSize();
-        Bytes sent;
-        while (TrackedTotalSize() < before + (512 << 10) && sent.size() < (32u << 20)) {
-            const Bytes chunk = Pattern(64 << 10, int(sent.size() >> 16));
-            if (NetWorkSend(handle, chunk.data(), 64 << 10) != 0) break;
-            sent.insert(sent.end(), chunk.begin(), chunk.end());
-        }
-        return sent;
-    }
+    // n bytes taken by NetWorkRecv alone (it looks at the socket while they are
+    // not all in), or nothing after 5 s.
     static Bytes Receive(int handle, int n) {
         Bytes b(static_cast<size_t>(n));
-        if (NetWorkRecv(handle, b.data(), n) != 0) b.clear();
-        return b;
+        return PumpUntil([&] { return NetWorkRecv(handle, b.data(), n) == 0; }, 5000, false)
+                   ? b
+                   : Bytes{};
+    }
+    // Sends until at least 512 KiB wait in the library's send ring (a peer that
+    // does not read lets the kernel take only so much); what was sent.
+    static Bytes FillSendRing(int handle) {
+        const size_t before = TrackedTotalSize();
+        const Bytes chunk = Pattern(64 << 10, 9);
+        Bytes sent;
+        while (TrackedTotalSize() < before + (512 << 10) && sent.size() < (32u << 20) &&
+               NetWorkSend(handle, chunk.data(), 64 << 10) == 0)
+            sent.insert(sent.end(), chunk.begin(), chunk.end());
+        return sent;
     }
 
     std::vector<int> fds_;
