@@ -32,11 +32,8 @@ def fail(why):
 
 class Wire:
     def __init__(self, sock):
-        self.sock = sock
-        self.raw = b""
+        self.sock, self.raw, self.stream, self.closed = sock, b"", b"", False
         self.frames = []  # payload sizes of the frames received, in order
-        self.stream = b""  # the payloads joined
-        self.closed = False
 
     def pump(self, seconds):
         deadline = time.monotonic() + seconds
@@ -63,10 +60,9 @@ class Wire:
                 return
 
     def take_messages(self):
-        out = []
-        while len(self.stream) >= MESSAGE:
-            out.append(self.stream[:MESSAGE])
-            self.stream = self.stream[MESSAGE:]
+        whole = len(self.stream) - len(self.stream) % MESSAGE
+        out = [self.stream[i:i + MESSAGE] for i in range(0, whole, MESSAGE)]
+        self.stream = self.stream[whole:]
         return out
 
 
@@ -76,21 +72,15 @@ def encode(end, attack, kinds, hold, cells):
 
 
 def send_message(sock, message):
-    at = 0
-    for size in FIELDS:
+    for at, size in zip((0, 2, 4, 20), FIELDS):
         sock.sendall(struct.pack("<I", size) + message[at:at + size])
-        at += size
 
 
 def check(message):
-    end, attack = struct.unpack_from("<hH", message)
-    kinds = struct.unpack_from("<4i", message, 4)
-    cells = struct.unpack_from("<210h", message, 20)
-    if end not in (0, 1):
-        fail(f"end flag {end}")
-    if any(k < 0 or k > 6 for k in kinds[:3]) or not -1 <= kinds[3] <= 6:
-        fail(f"kinds {kinds}")
-    if any(c < 0 or c > 8 for c in cells):
+    end, kinds, cells = message[0] | message[1] << 8, struct.unpack_from("<4i", message, 4), struct.unpack_from("<210h", message, 20)
+    if end not in (0, 1) or any(not 0 <= k <= 6 for k in kinds[:3]) or not -1 <= kinds[3] <= 6:
+        fail(f"end flag {end}, kinds {kinds}")
+    if any(not 0 <= c <= 8 for c in cells):
         fail("a cell outside 0..8")
     garbage_rows = sum(1 for r in range(21) if cells[r * 10:r * 10 + 10].count(8) == 9)
     return end, cells.count(8), garbage_rows
@@ -118,11 +108,8 @@ def main():
             wire.pump(0.05)
             if wire.closed or time.monotonic() > deadline:
                 fail(f"round {round_number}: the game sent nothing")
-        received = 0
-        sent = 0
-        attacked_at = None
-        most_garbage_rows = 0
-        ended_after = None
+        received = sent = most_garbage_rows = 0
+        attacked_at = ended_after = None
         silent_since = time.monotonic()
         while True:
             attack = 0
@@ -143,9 +130,7 @@ def main():
             for m in messages:
                 flag, garbage_cells, garbage_rows = check(m)
                 if flag:
-                    cells = struct.unpack_from("<210h", m, 20)
-                    rows = "\n".join("".join(str(c) for c in cells[r * 10:r * 10 + 10]) for r in range(21))
-                    fail(f"round {round_number}: the game topped out after {received} messages\n{rows}")
+                    fail(f"round {round_number}: the game topped out after {received} messages")
                 if round_number == 1 and attacked_at is None and garbage_cells:
                     fail("garbage before any attack")
                 most_garbage_rows = max(most_garbage_rows, garbage_rows)

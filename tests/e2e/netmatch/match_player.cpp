@@ -31,14 +31,9 @@
 
 namespace {
 
-FILE* g_sent;
-FILE* g_received;
-FILE* g_inserts;
-bool g_weak = false;
-int g_placedThisRound = 0;
-bool g_placed = false;  // the current piece was placed and dropped
-int g_messages = 0;
-int g_rounds = 0;
+FILE *g_sent, *g_received, *g_inserts;
+bool g_weak = false, g_placed = false;  // g_placed: the current piece was placed and dropped
+int g_placedThisRound = 0, g_messages = 0, g_rounds = 0;
 
 // The usual weights of a well for a placing player: full rows are good; height,
 // covered holes and steps between neighbouring columns are bad.
@@ -88,8 +83,7 @@ void ChoosePlace(int* bestRotation, int* bestX) {
             if (score > best) best = score, *bestRotation = rotation, *bestX = x;
         }
     }
-    match.pieceX = savedX;
-    match.pieceY = savedY;
+    match.pieceX = savedX, match.pieceY = savedY;
 }
 
 void Play() {
@@ -179,17 +173,13 @@ int main(int argc, char** argv) {
     SetRunWhileInactive(1);
     SelectDrawTarget(PAVEX_SCREEN_BACK);
 
-    networkSettings.octets[0] = 127;
-    networkSettings.octets[3] = 1;
-    networkSettings.port = port;
+    networkSettings.octets[0] = 127, networkSettings.octets[3] = 1, networkSettings.port = port;
     networkRole = host ? 1 : 0;
     PlayNetworkMatch();
 
+    for (FILE* f : {g_sent, g_received, g_inserts}) fclose(f);
     FILE* result = fopen((out + "/result.txt").c_str(), "w");
     if (result) fprintf(result, "%d %d %d\n", match.ownWins, match.opponentWins, g_rounds);
-    fclose(g_sent);
-    fclose(g_received);
-    fclose(g_inserts);
     if (result) fclose(result);
     EndMediaLayer();
     return g_rounds > 0 ? 0 : 1;

@@ -8,43 +8,24 @@
 # At the end both are back at the title and Escape ends both.
 #   play_windows.sh VORLANE DATA_TREE [KEEP_DIR]
 # KEEP_DIR (optional) receives the two captures as PNG. Exit 0 on success, 77 when
-# the X server tools are missing or the title menu does not lead to network play yet.
+# the X server tools are missing.
 set -u
 vorlane=$1 data=$2 keep=${3:-}
-
-if [[ -z ${VORLANE_E2E_INNER:-} ]]; then
-  for tool in xvfb-run xdotool python3; do
-    command -v "$tool" >/dev/null || { echo "skip: $tool is missing"; exit 77; }
-  done
-  VORLANE_E2E_INNER=1 exec xvfb-run -a -s "-screen 0 1700x640x24" bash "$0" "$@"
-fi
-
-
-work=$(mktemp -d "${TMPDIR:-/tmp}/vorlane-windows-XXXXXX")
-pids=()
-trap 'for p in "${pids[@]}"; do kill -KILL "$p" 2>/dev/null; done; rm -rf "$work"' EXIT
-port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])')
-
-fail() {
-  echo "FAIL: $*"
-  for side in host guest; do
-    echo "--- $side"; iconv -f CP932 -t UTF-8 "$work/$side/Log.txt" 2>/dev/null | tail -12
-  done
-  exit 1
-}
-press() { xdotool windowfocus --sync "$1" 2>/dev/null; xdotool keydown "$2"; sleep 0.12; xdotool keyup "$2"; sleep "${3:-0.3}"; }
-
-export SDL_AUDIODRIVER=dummy
+source "$(dirname "$0")/../common.sh"
+e2e_xvfb 1700x640x24 "xdotool python3" "$@"
+e2e_workdir windows
+port=$(free_port)
 export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
+press() { xdotool windowfocus --sync "$1" 2>/dev/null; key "$2" "${3:-0.3}"; }
+
 declare -A win
-start() {  # side x
+start() { # side x
   mkdir -p "$work/$1"
   ln -s "$data" "$work/$1/data"
   python3 -c 'import struct,sys; open(sys.argv[1],"wb").write(struct.pack("<5i",127,0,0,1,int(sys.argv[2])))' \
     "$work/$1/network.cfg" "$port"
   (cd "$work/$1" && exec "$vorlane") >"$work/$1/out.txt" 2>&1 &
-  local pid=$!
-  pids+=("$pid")
+  pids+=($!)
   # Both windows have the same title: the new one is the one not seen before.
   local id=
   for _ in $(seq 1 100); do
@@ -62,14 +43,14 @@ start() {  # side x
 
 start host 0
 press "${win[host]}" Down
-press "${win[host]}" z 0.8   # title item 1: network play
-press "${win[host]}" z 0.5   # host
+press "${win[host]}" z 0.8 # title item 1: network play
+press "${win[host]}" z 0.5 # host
 start guest 860
 press "${win[guest]}" Down
 press "${win[guest]}" z 0.8
 press "${win[guest]}" Down
-press "${win[guest]}" z      # join
-sleep 6                      # connected screen (2 s), curtain and "Ready" (2.5 s)
+press "${win[guest]}" z # join
+sleep 6                 # connected screen (2 s), curtain and "Ready" (2.5 s)
 connected() { [[ -n $(ss -Htn state established "( sport = :$port )" 2>/dev/null) ]]; }
 connected || fail "no connection between the two copies"
 # Both players drop every piece at once (C); a few pieces in, F1 in both windows.
@@ -78,7 +59,6 @@ sleep 0.3
 rm -rf "$work"/*/screen
 press "${win[guest]}" F1 0
 press "${win[host]}" F1 0
-[[ -n ${VORLANE_E2E_DEBUG:-} ]] && import -window root "$VORLANE_E2E_DEBUG/root.png"
 # The rounds go on until a well overflows, to the end of the match: the guest closes
 # the connection, the host's wait returns, and both show the title again.
 for _ in $(seq 1 600); do
@@ -90,36 +70,33 @@ connected && fail "the match did not end"
 sleep 1
 for side in guest host; do press "${win[$side]}" Escape 0.1; done
 for i in 0 1; do
-  for _ in $(seq 1 100); do kill -0 "${pids[$i]}" 2>/dev/null || break; sleep 0.05; done
-  wait "${pids[$i]}"
+  ends "${pids[$i]}"
   rc=$?
   [[ $rc -eq 1 ]] || fail "copy $i ended with $rc, expected 1 (Escape on the title)"
 done
 pids=()
 
-host_capture=("$work"/host/screen/Screen*.bmp)
-guest_capture=("$work"/guest/screen/Screen*.bmp)
-[[ -f ${host_capture[0]} && -f ${guest_capture[0]} ]] || fail "F1 took no capture"
-python3 - "${host_capture[0]}" "${guest_capture[0]}" <<'PY' || fail "the captures disagree"
+captures=("$work"/host/screen/Screen*.bmp "$work"/guest/screen/Screen*.bmp)
+[[ ${#captures[@]} -eq 2 && -f ${captures[0]} && -f ${captures[1]} ]] || fail "F1 took no capture"
+python3 - "${captures[@]}" <<'PY' || fail "the captures disagree"
 import struct, sys
 def bmp(path):  # 24-bit, bottom-up, rows padded to 4 bytes
     data = open(path, "rb").read()
-    offset, width, height, bits = struct.unpack_from("<I", data, 10)[0], *struct.unpack_from("<iiH", data, 18)[:2], struct.unpack_from("<H", data, 28)[0]
+    offset, (width, height), bits = struct.unpack_from("<I", data, 10)[0], struct.unpack_from("<ii", data, 18), struct.unpack_from("<H", data, 28)[0]
     assert (width, height, bits) == (800, 600, 24), "not an 800 x 600 capture"
     stride = (width * 3 + 3) & ~3
     return lambda x, y: tuple(data[offset + (height - 1 - y) * stride + 3 * x:][:3])
 host, guest = bmp(sys.argv[1]), bmp(sys.argv[2])
-cell = 24
 # The centre of every cell of rows 12..20: the guest's own well (left) and the host's
 # view of it (right).
-own = [guest(42 + c * cell + 12, 71 + r * cell + 12) for r in range(12, 21) for c in range(10)]
-seen = [host(516 + c * cell + 12, 71 + r * cell + 12) for r in range(12, 21) for c in range(10)]
+own = [guest(42 + c * 24 + 12, 71 + r * 24 + 12) for r in range(12, 21) for c in range(10)]
+seen = [host(516 + c * 24 + 12, 71 + r * 24 + 12) for r in range(12, 21) for c in range(10)]
 same = sum(1 for p, q in zip(own, seen) if max(abs(x - y) for x, y in zip(p, q)) <= 24)
 print(f"guest's lower well: {len(set(own))} colours; host's view: {same}/90 cells alike")
 assert len(set(own)) > 2, "the guest's well is empty in its capture"
 assert same >= 80, "the host does not show the guest's well"
 PY
 if [[ -n $keep ]]; then
-  convert "${host_capture[0]}" "$keep/host.png" && convert "${guest_capture[0]}" "$keep/guest.png"
+  convert "${captures[0]}" "$keep/host.png" && convert "${captures[1]}" "$keep/guest.png"
 fi
 echo "ok (two windows)"

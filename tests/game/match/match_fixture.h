@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 #include <string.h>
 
-#include <atomic>
 #include <string>
 #include <utility>
 #include <vector>
@@ -22,7 +21,7 @@
 #include "tests/support/scripted.h"
 #include "tests/support/temp_dir.h"
 
-// The sound, music and vibration calls of the rules and every allocation are caught at
+// The sound, music and vibration calls of the rules are caught at
 // link time (see spies.cpp), counted here and passed on.
 namespace spy {
 struct Record {
@@ -31,7 +30,6 @@ struct Record {
     int vibrationStarts = 0, lastPower = 0, vibrationStops = 0;  // starts with a power above 0
 };
 extern Record calls;
-extern std::atomic<long> allocations;  // malloc, new and new[] calls
 inline int TotalEffects() {
     int total = 0;
     for (int n : calls.effects) total += n;

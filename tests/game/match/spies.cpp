@@ -1,16 +1,12 @@
-// spies.cpp - catches the sound and vibration calls made by the rules, and counts
-// every allocation.
+// spies.cpp - catches the sound and vibration calls made by the rules.
 //
 // The test executable is linked with --wrap for these symbols (see CMakeLists.txt):
 // every call from the game, the library or the tests lands in a __wrap_ function
-// here, which records it and calls the original. The sound operations and operator
-// new are C++ functions, so their wrapped names are the mangled ones.
-#include <stdlib.h>
-
+// here, which records it and calls the original. The sound operations are C++
+// functions, so their wrapped names are the mangled ones.
 #include "tests/game/match/match_fixture.h"
 
 spy::Record spy::calls;
-std::atomic<long> spy::allocations{0};
 
 extern "C" {
 void __real__Z15PlaySoundEffecti(int n);
@@ -18,9 +14,6 @@ void __real__Z9PlayVoicei(int n);
 void __real__Z7PlayBgmi(int n);
 int __real_StartPadVibration(int pad, int power, int timeMs);
 int __real_StopPadVibration(int pad);
-void* __real_malloc(size_t size);
-void* __real__Znwm(size_t size);
-void* __real__Znam(size_t size);
 
 void __wrap__Z15PlaySoundEffecti(int n) {
     if (n >= 0 && n < 32) spy::calls.effects[n] += 1;
@@ -41,17 +34,5 @@ int __wrap_StartPadVibration(int pad, int power, int timeMs) {
 int __wrap_StopPadVibration(int pad) {
     spy::calls.vibrationStops += 1;
     return __real_StopPadVibration(pad);
-}
-void* __wrap_malloc(size_t size) {
-    spy::allocations += 1;
-    return __real_malloc(size);
-}
-void* __wrap__Znwm(size_t size) {
-    spy::allocations += 1;
-    return __real__Znwm(size);
-}
-void* __wrap__Znam(size_t size) {
-    spy::allocations += 1;
-    return __real__Znam(size);
 }
 }

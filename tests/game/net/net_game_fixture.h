@@ -8,6 +8,7 @@
 
 #include "match/match_protocol.h"
 #include "match/match_state.h"
+#include "tests/game/files.h"
 #include "tests/media/net/net_fixture.h"
 
 namespace netgame {
@@ -16,27 +17,28 @@ extern int flips;
 extern int effects[32];  // PlaySoundEffect calls by number
 }  // namespace netgame
 
-inline Bytes Cat(std::initializer_list<Bytes> parts) {
-    Bytes out;
-    for (const Bytes& p : parts) out.insert(out.end(), p.begin(), p.end());
-    return out;
-}
-
 struct Message {
     int end = 0, attack = 0;
     int32_t kinds[4] = {0, 1, 2, -1};  // three next kinds, then the hold
     int16_t cells[21][10] = {};
-    Bytes Encode() const {
+    // The message's four fields: 2, 2, 16 and 420 bytes.
+    std::vector<Bytes> Fields() const {
         Bytes b;
         auto put = [&](uint32_t v, int n) {
             for (int i = 0; i < n; ++i) b.push_back(uint8_t(v >> (8 * i)));
         };
-        put(uint32_t(end), 2);
-        put(uint32_t(attack), 2);
+        put(uint32_t(end), 2), put(uint32_t(attack), 2);
         for (int32_t k : kinds) put(uint32_t(k), 4);
         for (auto& row : cells)
             for (int16_t c : row) put(uint16_t(c), 2);
-        return b;
+        return {Bytes(b.begin(), b.begin() + 2), Bytes(b.begin() + 2, b.begin() + 4),
+                Bytes(b.begin() + 4, b.begin() + 20), Bytes(b.begin() + 20, b.end())};
+    }
+    Bytes Encode() const { return Cat(Fields()); }
+    static Bytes Cat(const std::vector<Bytes>& parts) {
+        Bytes out;
+        for (const Bytes& p : parts) out.insert(out.end(), p.begin(), p.end());
+        return out;
     }
 };
 

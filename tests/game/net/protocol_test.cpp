@@ -8,20 +8,15 @@ namespace {
 TEST_F(NetGameTest, AMessageLeavesAsFourFramesOfTheLocalStateAndCarriesTheAttackAway) {
     const int peer = ConnectMatch();
     ASSERT_NE(netHandle, -1);
-    Message expected;
+    Message expected = {1, 513, {6, 0, 3, 5}, {}};
     for (int r = 0; r < 21; ++r)
-        for (int c = 0; c < 10; ++c) {
-            match.well[r][c + 1] = (r * 10 + c) % 9;
-            expected.cells[r][c] = int16_t((r * 10 + c) % 9);
-        }
+        for (int c = 0; c < 10; ++c)
+            match.well[r][c + 1] = expected.cells[r][c] = int16_t((r * 10 + c) % 9);
     match.well[0][0] = match.well[21][5] = CellWall;  // walls and floor are not sent
     match.nextKinds[0] = 6, match.nextKinds[1] = 0, match.nextKinds[2] = 3, match.holdKind = 5;
     match.outgoingAttack = 513;
     match.gameOver = true;
     SendMatchMessage();
-    expected = {1, 513, {6, 0, 3, 5}, {}};
-    for (int r = 0; r < 21; ++r)
-        for (int c = 0; c < 10; ++c) expected.cells[r][c] = int16_t((r * 10 + c) % 9);
     EXPECT_EQ(match.outgoingAttack, 0);
     // An end flag other than 1 is sent as 0; the attack already went.
     const int32_t queue[3] = {1, 2, 3};
@@ -31,13 +26,8 @@ TEST_F(NetGameTest, AMessageLeavesAsFourFramesOfTheLocalStateAndCarriesTheAttack
     second.kinds[0] = 1, second.kinds[1] = 2, second.kinds[2] = 3, second.kinds[3] = -1;
     PumpNetWorkMessages(0);
     Bytes wire;
-    for (const Message* m : {&expected, &second}) {
-        const Bytes b = m->Encode();
-        wire = Cat({wire, raw::Frame(Bytes(b.begin(), b.begin() + 2)),
-                    raw::Frame(Bytes(b.begin() + 2, b.begin() + 4)),
-                    raw::Frame(Bytes(b.begin() + 4, b.begin() + 20)),
-                    raw::Frame(Bytes(b.begin() + 20, b.end()))});
-    }
+    for (const Message* m : {&expected, &second})
+        for (const Bytes& field : m->Fields()) wire = Message::Cat({wire, raw::Frame(field)});
     EXPECT_EQ(raw::Recv(peer, wire.size()), wire);
 }
 
@@ -47,15 +37,14 @@ TEST_F(NetGameTest, AllWholeMessagesWaitingAreReadTheirAttacksAddAndTheLastDecid
     first.attack = 2, second.attack = 3;
     first.cells[20][0] = 8, second.cells[20][9] = 7, second.cells[0][0] = 1;
     second.kinds[0] = 4, second.kinds[1] = 5, second.kinds[2] = 6, second.kinds[3] = 0;
-    ASSERT_TRUE(raw::Send(peer, raw::Frame(Cat({first.Encode(), second.Encode()}))));
+    ASSERT_TRUE(raw::Send(peer, raw::Frame(Message::Cat({first.Encode(), second.Encode()}))));
     ASSERT_TRUE(WaitForData(netHandle, 880));
     EXPECT_EQ(ReceiveMatchMessage(), 2);
-    EXPECT_EQ(match.pendingGarbage, 5);
     EXPECT_EQ(memcmp(match.opponentWellReceived, second.cells, sizeof second.cells), 0);
-    EXPECT_EQ(match.opponentNextKinds[0], 4);
-    EXPECT_EQ(match.opponentNextKinds[2], 6);
-    EXPECT_EQ(match.opponentHoldKind, 0);
-    EXPECT_FALSE(match.opponentEnded);
+    const int32_t* o = match.opponentNextKinds;
+    EXPECT_EQ(std::vector<int>({match.pendingGarbage, o[0], o[1], o[2], match.opponentHoldKind,
+                                match.opponentEnded}),
+              std::vector<int>({5, 4, 5, 6, 0, 0}));
 
     // 439 bytes: nothing is read until the last byte comes; then the end flag counts.
     Message last;
@@ -64,14 +53,13 @@ TEST_F(NetGameTest, AllWholeMessagesWaitingAreReadTheirAttacksAddAndTheLastDecid
     ASSERT_TRUE(raw::Send(peer, raw::Frame(Bytes(b.begin(), b.end() - 1))));
     ASSERT_TRUE(WaitForData(netHandle, 439));
     EXPECT_EQ(ReceiveMatchMessage(), 0);
-    EXPECT_EQ(GetNetWorkDataLength(netHandle), 439);
     EXPECT_EQ(match.opponentHoldKind, 0);
     ASSERT_TRUE(raw::Send(peer, raw::Frame(Bytes(b.end() - 1, b.end()))));
     ASSERT_TRUE(WaitForData(netHandle, 440));
     EXPECT_EQ(ReceiveMatchMessage(), 1);
-    EXPECT_TRUE(match.opponentEnded);
-    EXPECT_EQ(match.opponentHoldKind, -1);
-    EXPECT_EQ(GetNetWorkDataLength(netHandle), 0);
+    EXPECT_EQ(std::vector<int>(
+                  {match.opponentEnded, match.opponentHoldKind, GetNetWorkDataLength(netHandle)}),
+              std::vector<int>({1, -1, 0}));
 }
 
 TEST_F(NetGameTest, HostileValuesBecomeValuesThatDrawNothingAndAttacksCannotOverflow) {
@@ -83,14 +71,13 @@ TEST_F(NetGameTest, HostileValuesBecomeValuesThatDrawNothingAndAttacksCannotOver
     for (int i = 0; i < 8; ++i) m.cells[3][i] = wild[i];
     const Bytes b = m.Encode();
     for (int i = 0; i < 100000; ++i) ApplyMatchMessage(b.data());
-    EXPECT_TRUE(match.opponentEnded);
-    EXPECT_EQ(match.pendingGarbage, 5) << "no more than one lock pushes in, never overflowing";
-    EXPECT_EQ(match.opponentNextKinds[0], -1);
-    EXPECT_EQ(match.opponentNextKinds[1], -1);
-    EXPECT_EQ(match.opponentNextKinds[2], -1);
-    EXPECT_EQ(match.opponentHoldKind, 6);
+    const int32_t* o = match.opponentNextKinds;
+    EXPECT_EQ(std::vector<int>({match.opponentEnded, match.pendingGarbage, o[0], o[1], o[2],
+                                match.opponentHoldKind}),
+              std::vector<int>({1, 5, -1, -1, -1, 6}))
+        << "no more than one lock pushes in, never overflowing";
     const int16_t stored[] = {CellWall, CellWall, CellWall, CellWall, CellWall, 8, 0, 1};
-    for (int i = 0; i < 8; ++i) EXPECT_EQ(match.opponentWellReceived[3][i], stored[i]) << i;
+    EXPECT_EQ(memcmp(match.opponentWellReceived[3], stored, sizeof stored), 0);
     m.attack = 0;
     match.pendingGarbage = 2;
     ApplyMatchMessage(m.Encode().data());
@@ -99,12 +86,15 @@ TEST_F(NetGameTest, HostileValuesBecomeValuesThatDrawNothingAndAttacksCannotOver
 
 TEST_F(NetGameTest, ALostConnectionIsShownOverTheOpponentsWellAndStillReportedToTheHost) {
     const int peer = ConnectMatch();
+    auto draw = [] {
+        ClearScreen();
+        DrawConnectionLost();
+        FlipScreen();
+    };
     match.netMode = 1;
     SendMatchMessage();
     ReceiveMatchMessage();
-    ClearScreen();
-    DrawConnectionLost();
-    FlipScreen();
+    draw();
     EXPECT_FALSE(MatchConnectionLost());
     EXPECT_EQ(Lit(0, 0, 800, 600), 0);
 
@@ -112,22 +102,15 @@ TEST_F(NetGameTest, ALostConnectionIsShownOverTheOpponentsWellAndStillReportedTo
     ASSERT_TRUE(PumpUntil([] { return NetWorkSend(netHandle, "x", 1) == -1; }, 5000, false));
     SendMatchMessage();
     EXPECT_TRUE(MatchConnectionLost());
-    ClearScreen();
-    DrawConnectionLost();
-    FlipScreen();
+    draw();
     EXPECT_GT(Lit(516, 71, 756, 575), 200) << "the message over the opponent's well";
     EXPECT_EQ(Lit(0, 0, 800, 600), Lit(516, 71, 756, 575)) << "and nowhere else";
-    // Released graphics are loaded again.
-    DeleteAllGraphics(0);
-    ClearScreen();
-    DrawConnectionLost();
-    FlipScreen();
+    DeleteAllGraphics(0);  // released graphics are loaded again
+    draw();
     EXPECT_GT(Lit(516, 71, 756, 575), 200);
     EXPECT_EQ(TakeLostNetWork(), netHandle) << "the loss is left for the host's end wait";
     match.netMode = 0;
-    ClearScreen();
-    DrawConnectionLost();
-    FlipScreen();
+    draw();
     EXPECT_EQ(Lit(0, 0, 800, 600), 0) << "only in network play";
 }
 

@@ -7,9 +7,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <atomic>
-
 #include "match/match_state.h"
+#include "tests/game/alloc_spy.h"
 #include "shell/app.h"
 #include "shell/assets.h"
 #include "shell/settings.h"
@@ -32,7 +31,6 @@ extern Flip flips[kMaxFlips];
 extern int flipCount;
 extern int screenshots, sends, sendsWithEnd, receives;
 extern int effects[32];
-extern std::atomic<long> allocations;  // malloc, calloc, realloc, new, new[]
 // Called after every flip with its index; the test scripts keys and fields here.
 // It must not allocate.
 extern void (*onFlip)(int index);

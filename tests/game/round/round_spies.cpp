@@ -1,11 +1,9 @@
 // round_spies.cpp - records what a round asks of the screen, the start animation, the
-// capture, the sound effects and the network, and counts every allocation.
+// capture, the sound effects and the network (allocations: see alloc_spy.cpp).
 //
 // The test executable is linked with --wrap for these symbols (see CMakeLists.txt):
 // each call from the game lands in a __wrap_ function here, which records it and
 // calls the original. Game functions are C++, so their wrapped names are mangled.
-#include <stdlib.h>
-
 #include "tests/game/round/round_fixture.h"
 
 namespace rspy {
@@ -13,7 +11,6 @@ Flip flips[kMaxFlips];
 int flipCount;
 int screenshots, sends, sendsWithEnd, receives;
 int effects[32];
-std::atomic<long> allocations{0};
 void (*onFlip)(int index);
 void (*onReceive)();
 namespace {
@@ -34,11 +31,6 @@ int __real_FlipScreen(void);
 void __real__Z14DrawReadyFramei(int frame);
 void __real__Z14TakeScreenshotv();
 void __real__Z15PlaySoundEffecti(int n);
-void* __real_malloc(size_t size);
-void* __real_calloc(size_t count, size_t size);
-void* __real_realloc(void* p, size_t size);
-void* __real__Znwm(size_t size);
-void* __real__Znam(size_t size);
 
 int __wrap_ClearScreen(void) {
     rspy::lastClear = script::NowMs();
@@ -47,7 +39,7 @@ int __wrap_ClearScreen(void) {
 int __wrap_FlipScreen(void) {
     const int index = rspy::flipCount;
     if (index < rspy::kMaxFlips) {
-        rspy::flips[index] = {rspy::lastClear, rspy::readyDrawn, rspy::allocations.load(),
+        rspy::flips[index] = {rspy::lastClear, rspy::readyDrawn, allocationCount.load(),
                               match.lines, match.gameOver};
         rspy::flipCount += 1;
     }
@@ -79,25 +71,5 @@ int __wrap__Z19ReceiveMatchMessagev() {
     rspy::receives += 1;
     if (rspy::onReceive != nullptr) rspy::onReceive();
     return 0;
-}
-void* __wrap_malloc(size_t size) {
-    rspy::allocations += 1;
-    return __real_malloc(size);
-}
-void* __wrap_calloc(size_t count, size_t size) {
-    rspy::allocations += 1;
-    return __real_calloc(count, size);
-}
-void* __wrap_realloc(void* p, size_t size) {
-    rspy::allocations += 1;
-    return __real_realloc(p, size);
-}
-void* __wrap__Znwm(size_t size) {
-    rspy::allocations += 1;
-    return __real__Znwm(size);
-}
-void* __wrap__Znam(size_t size) {
-    rspy::allocations += 1;
-    return __real__Znam(size);
 }
 }

@@ -3,86 +3,41 @@
 
 #include <string.h>
 
-#include <fstream>
-#include <iterator>
-
 #include "pavex.h"
 #include "shell/config_screen.h"
 #include "shell/settings.h"
-#include "tests/game/shell/scenes/golden.h"
+#include "tests/game/golden.h"
 #include "tests/game/shell/scenes/scene_driver.h"
 #include "tests/support/scripted.h"
 
 namespace {
 
 using namespace scene;
-
-std::vector<uint8_t> FileBytes(const char* path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using Config = SceneTest;
 
 // Where the description line is drawn; its pixels belong to the text renderer and are
 // checked on their own below.
-constexpr IgnoredRect kDescriptionBand = {300, 556, 720, 596};
-
-// Pure white and pure blue pixels inside the description band of the last frame.
-std::pair<int, int> WhiteAndBlue(std::vector<uint32_t>* band = nullptr) {
-    const script::Frame& f = script::LastPresented();
-    int white = 0, blue = 0;
-    for (int y = kDescriptionBand.y1; y < kDescriptionBand.y2; ++y) {
-        for (int x = kDescriptionBand.x1; x < kDescriptionBand.x2; ++x) {
-            const uint32_t p = f.pixels[static_cast<size_t>(y) * f.width + x] & 0xFFFFFF;
-            white += p == 0xFFFFFF;
-            blue += p == 0x0000FF;
-            if (band != nullptr) band->push_back(p);
-        }
-    }
-    return {white, blue};
-}
-
-class Config : public SceneTest {
-protected:
-    void SetUp() override {
-        SceneTest::SetUp();
-        LinkData();
-    }
-};
+constexpr IgnoredRect kBand = {300, 556, 720, 596};
 
 TEST_F(Config, EditingKeepsTheRangesAndRightBeforeLeft) {
     GameSettings& s = gameSettings;
     const int R = PAVEX_PAD_RIGHT, L = PAVEX_PAD_LEFT;
-    s.Difficulty = 3;
-    EditConfigValue(0, R);
-    EXPECT_EQ(s.Difficulty, 3);
-    EditConfigValue(0, L);
-    EXPECT_EQ(s.Difficulty, 2);
-    s.Difficulty = 0;
-    EditConfigValue(0, L);
-    EXPECT_EQ(s.Difficulty, 0);
-    EditConfigValue(0, R | L);  // up, then down again
-    EXPECT_EQ(s.Difficulty, 0);
-    // Right makes the sideways repeat faster (fewer frames), Left slower.
-    s.MoveSensitivity = 4;
-    EditConfigValue(1, R);
-    EditConfigValue(1, R);
-    EXPECT_EQ(s.MoveSensitivity, 3);
-    for (int i = 0; i < 5; ++i) EditConfigValue(1, L);
-    EXPECT_EQ(s.MoveSensitivity, 6);
-    // A value from a hand-edited file is brought into range before the step.
-    s.Difficulty = 40;
-    EditConfigValue(0, L);
-    EXPECT_EQ(s.Difficulty, 2);
-    s.MoveSensitivity = -8;
-    EditConfigValue(1, L);
-    EXPECT_EQ(s.MoveSensitivity, 4);
-    // Switches: Right off, Left on, both on.
-    EditConfigValue(2, R);
-    EXPECT_FALSE(s.ShowLandingPoint);
-    EditConfigValue(3, L);
-    EXPECT_TRUE(s.ShowGrid);
-    EditConfigValue(4, R | L);
-    EXPECT_TRUE(s.PadVibration);
+    // {item, before, pad, after}. Right raises the difficulty and makes the sideways
+    // repeat faster (fewer frames); both keys: up, then down again. A value from a
+    // hand-edited file is brought into range before the step. Switches: Right off,
+    // Left on, both on.
+    const int cases[][4] = {{0, 3, R, 3},     {0, 3, L, 2},  {0, 0, L, 0}, {0, 0, R | L, 0},
+                            {0, 40, L, 2},    {1, 4, R, 3},  {1, 3, R, 3}, {1, 5, L, 6},
+                            {1, 6, L, 6},     {1, -8, L, 4}, {2, 1, R, 0}, {3, 0, L, 1},
+                            {4, 0, R | L, 1}, {4, 1, R, 0}};
+    for (const auto& k : cases) {
+        int32_t* value = k[0] == 0 ? &s.Difficulty : &s.MoveSensitivity;
+        bool* flag = k[0] == 2 ? &s.ShowLandingPoint : k[0] == 3 ? &s.ShowGrid : &s.PadVibration;
+        if (k[0] < 2) *value = k[1];
+        if (k[0] >= 2) *flag = k[1] != 0;
+        EditConfigValue(k[0], k[2]);
+        EXPECT_EQ(k[0] < 2 ? *value : *flag, k[3]) << "case " << &k - cases;
+    }
     const GameSettings before = s;
     EditConfigValue(5, L);
     EditConfigValue(6, R);
@@ -91,41 +46,36 @@ TEST_F(Config, EditingKeepsTheRangesAndRightBeforeLeft) {
 }
 
 TEST_F(Config, CursorWrapsEditsOncePerPressAndTheLastItemSaves) {
-    SetScript([](const Now& now) {
-        // Right held four frames raises Difficulty once; Up on item 0 wraps to 6 and
-        // Down there back to 0; Decide on item 5 does nothing.
-        KeysByFrame({{0, {}},  {1, {kRight}}, {5, {}},  {6, {kDown}}, {7, {}},  {8, {kRight}},
-                     {9, {}},  {10, {kUp}},   {11, {}}, {12, {kUp}},  {13, {}}, {14, {kDown}},
-                     {15, {}}, {16, {kUp}},   {17, {}}, {18, {kUp}},  {19, {}}, {20, {kZ}},
-                     {21, {}}, {22, {kDown}}, {23, {}}, {24, {kZ}},   {25, {}}})(now);
+    // Right held four frames raises Difficulty once; Up on item 0 wraps to 6 and Down
+    // there back to 0; Decide on item 5 does nothing.
+    const Script taps = Taps({kDown, kRight, kUp, kUp, kDown, kUp, kUp, kZ, kDown, kZ}, 6);
+    SetScript([&](const Now& now) {
+        now.frame < 6 ? Hold(now.frame >= 1 && now.frame < 5 ? Keys{kRight} : Keys{}) : taps(now);
         // Item 1 (the bar at 3: empty) with Difficulty raised to HARD.
-        if (now.flipped && now.frame == 10) {
-            EXPECT_TRUE(MatchesGolden("config", kDescriptionBand));
-        }
+        if (now.flipped && now.frame == 10) ExpectGolden("config", kBand);
     });
     RunConfigScreen();
-    EXPECT_EQ(Effects(), (std::vector<int>{2, 2, 2, 2, 2, 2, 2, 3}));
-    EXPECT_EQ(FileBytes("vorlane.cfg"),
-              (std::vector<uint8_t>{2, 0, 0, 0, 3,  0, 0, 0, 1,   0, 0, 0, 0,   0, 0, 0,
-                                    0, 0, 0, 0, 40, 0, 0, 0, 255, 0, 0, 0, 255, 0, 0, 0}));
+    EXPECT_EQ(seen.effects, (Keys{2, 2, 2, 2, 2, 2, 2, 3}));
+    EXPECT_EQ(FileBytes("vorlane.cfg"), Le32s({2, 3, 1, 0, 0, 40, 255, 255}));
 }
 
 TEST_F(Config, EachItemHasItsDescriptionLineInWhiteWithABlueEdge) {
-    ClearScreen();
-    DrawTextAt(0, 0, "VORLANE", MakeColor(255, 255, 255), 0);
-    FlipScreen();
-    int drawn = 0;
-    for (uint32_t p : script::LastPresented().pixels) drawn += (p & 0xFFFFFF) == 0xFFFFFF;
-    if (drawn == 0) GTEST_SKIP() << "DrawTextAt draws nothing in this build (no text renderer)";
     std::vector<std::vector<uint32_t>> bands(kConfigItems);
     SetScript([&](const Now& now) {
-        // Down every other frame; the band of frame 2k shows item k.
-        Hold(now.frame % 2 == 1 && now.frame < 2 * kConfigItems ? std::vector<int>{kDown}
-                                                                : std::vector<int>{});
-        if (now.flipped && now.frame % 2 == 1 && now.frame / 2 < kConfigItems) {
-            const auto [white, blue] = WhiteAndBlue(&bands[now.frame / 2]);
-            EXPECT_GT(white, 20) << "item " << now.frame / 2;
-            EXPECT_GT(blue, 20) << "item " << now.frame / 2;
+        // Down every other frame; the band of frame 2k + 1 shows item k.
+        Hold(now.frame % 2 == 1 && now.frame < 2 * kConfigItems ? Keys{kDown} : Keys{});
+        const int item = now.frame / 2;
+        if (now.flipped && now.frame % 2 == 1 && item < kConfigItems) {
+            const script::Frame& f = script::LastPresented();
+            int white = 0, blue = 0;
+            for (int y = kBand.y1; y < kBand.y2; ++y) {
+                for (int x = kBand.x1; x < kBand.x2; ++x) {
+                    const uint32_t p = f.pixels[size_t(y) * f.width + x] & 0xFFFFFF;
+                    white += p == 0xFFFFFF, blue += p == 0x0000FF;
+                    bands[item].push_back(p);
+                }
+            }
+            EXPECT_TRUE(white > 20 && blue > 20) << "item " << item;
         }
         if (now.frame == 2 * kConfigItems + 2) Hold({kEscape});
     });

@@ -14,31 +14,17 @@
 #include "shell/title_menu.h"
 #include "tests/support/scripted.h"
 
-// The linker's names of the caught functions (C++ names in their mangled form).
-extern "C" {
-int __real_FlipScreen(void);
-int __real_GetAnyKeyDown(void);
-void __real__Z15PlaySoundEffecti(int n);
-int __real__Z12RunTitleMenuv();
-int __real__Z15RunGameModeMenuv();
-int __real__Z8RunRoundv();
-void __real__Z12ShowGameOverv();
-void __real__Z13ShowGameClearv();
-void __real__Z14ShowBestRecordv();
-void __real__Z15RunConfigScreenv();
-}
-
 namespace scene {
+
+Seen seen;
+
 namespace {
 
 struct Driver {
     Script script;
     Now now;
     uint32_t sceneStart = 0;
-    int presented = 0;
     bool inScript = false;
-    std::vector<std::string> scenes;
-    std::vector<int> effects;
 } D;
 
 void RunScript() {
@@ -49,44 +35,42 @@ void RunScript() {
     D.inScript = false;
 }
 
+}  // namespace
+
 // Scene functions report themselves on standard error too, so a death test can
 // match the order of the scenes of a whole program run.
 void Enter(const char* name) {
-    D.scenes.push_back(name);
+    seen.scenes.push_back(name);
     D.now = {name, 0, 0};
     D.sceneStart = script::NowMs();
     fprintf(stderr, "[%s]", name);
     RunScript();
 }
 
-}  // namespace
-
 void SetScript(Script script) {
     D.script = std::move(script);
 }
 
-void Hold(const std::vector<int>& codes) {
+void Hold(const Keys& codes) {
     script::ReleaseAllKeys();
     for (int code : codes) script::SetKey(code, true);
 }
 
-Script KeysByFrame(std::vector<std::pair<int, std::vector<int>>> steps) {
+Script KeysByFrame(std::vector<std::pair<int, Keys>> steps) {
     return [steps](const Now& now) {
-        const std::vector<int>* keys = nullptr;
+        const Keys* keys = nullptr;
         for (const auto& step : steps)
             if (step.first <= now.frame) keys = &step.second;
         if (keys != nullptr) Hold(*keys);
     };
 }
 
-const std::vector<std::string>& Scenes() {
-    return D.scenes;
-}
-const std::vector<int>& Effects() {
-    return D.effects;
-}
-int PresentedFrames() {
-    return D.presented;
+Script Taps(const Keys& taps, int from) {
+    std::vector<std::pair<int, Keys>> steps = {{0, {}}};
+    for (size_t i = 0; i < taps.size(); ++i)
+        steps.push_back({from + 2 * int(i), {taps[i]}}),
+            steps.push_back({from + 2 * int(i) + 1, {}});
+    return KeysByFrame(steps);
 }
 
 void LinkData() {
@@ -95,28 +79,19 @@ void LinkData() {
 
 void LinkDataFileByFile() {
     namespace fs = std::filesystem;
+    fs::remove("data");
     for (const fs::directory_entry& e : fs::recursive_directory_iterator(DATA_TREE)) {
         const fs::path target = "data" / fs::relative(e.path(), DATA_TREE);
-        if (e.is_directory()) {
-            fs::create_directories(target);
-        } else {
-            fs::create_directories(target.parent_path());
-            fs::create_symlink(e.path(), target);
-        }
+        fs::create_directories(e.is_directory() ? target : target.parent_path());
+        if (!e.is_directory()) fs::create_symlink(e.path(), target);
     }
-}
-
-void WriteFile(const char* path, const std::vector<uint8_t>& bytes) {
-    FILE* f = fopen(path, "wb");
-    ASSERT_NE(f, nullptr);
-    fwrite(bytes.data(), 1, bytes.size(), f);
-    fclose(f);
 }
 
 void SceneTest::SetUp() {
     script::Reset();
     FrameResetDefaults();
     D = Driver{};
+    seen = Seen{};
     gameSettings = kDefaultGameSettings;
     bestRecord = {0, 0, 0};
     ShowFps = false;
@@ -124,6 +99,7 @@ void SceneTest::SetUp() {
     ResetHiddenSequence();
     match = MatchState{};
     ASSERT_EQ(StartUpApplication(), 1);
+    LinkData();
 }
 
 void SceneTest::TearDown() {
@@ -133,50 +109,41 @@ void SceneTest::TearDown() {
 
 }  // namespace scene
 
-extern "C" int __wrap_FlipScreen(void) {
+extern "C" {
+int __real_FlipScreen(void);
+int __real_GetAnyKeyDown(void);
+void __real__Z15PlaySoundEffecti(int n);
+
+int __wrap_FlipScreen(void) {
     int result = __real_FlipScreen();
-    ++scene::D.presented;
+    ++scene::seen.presented;
     ++scene::D.now.frame;
     scene::D.now.flipped = true;
     scene::RunScript();
     scene::D.now.flipped = false;
     return result;
 }
-
-extern "C" int __wrap_GetAnyKeyDown(void) {
+int __wrap_GetAnyKeyDown(void) {
     scene::RunScript();
     return __real_GetAnyKeyDown();
 }
-
-extern "C" void __wrap__Z15PlaySoundEffecti(int n) {
-    scene::D.effects.push_back(n);
+void __wrap__Z15PlaySoundEffecti(int n) {
+    scene::seen.effects.push_back(n);
     __real__Z15PlaySoundEffecti(n);
 }
-extern "C" int __wrap__Z12RunTitleMenuv() {
-    scene::Enter("title");
-    return __real__Z12RunTitleMenuv();
 }
-extern "C" int __wrap__Z15RunGameModeMenuv() {
-    scene::Enter("mode");
-    return __real__Z15RunGameModeMenuv();
-}
-extern "C" int __wrap__Z8RunRoundv() {
-    scene::Enter("round");
-    return __real__Z8RunRoundv();
-}
-extern "C" void __wrap__Z12ShowGameOverv() {
-    scene::Enter("over");
-    __real__Z12ShowGameOverv();
-}
-extern "C" void __wrap__Z13ShowGameClearv() {
-    scene::Enter("clear");
-    __real__Z13ShowGameClearv();
-}
-extern "C" void __wrap__Z14ShowBestRecordv() {
-    scene::Enter("record");
-    __real__Z14ShowBestRecordv();
-}
-extern "C" void __wrap__Z15RunConfigScreenv() {
-    scene::Enter("config");
-    __real__Z15RunConfigScreenv();
-}
+
+// The scene functions, caught by their linker (mangled) names.
+#define SCENE(symbol, type, name)       \
+    extern "C" type __real_##symbol();  \
+    extern "C" type __wrap_##symbol() { \
+        scene::Enter(name);             \
+        return __real_##symbol();       \
+    }
+SCENE(_Z12RunTitleMenuv, int, "title")
+SCENE(_Z15RunGameModeMenuv, int, "mode")
+SCENE(_Z8RunRoundv, int, "round")
+SCENE(_Z12ShowGameOverv, void, "over")
+SCENE(_Z13ShowGameClearv, void, "clear")
+SCENE(_Z14ShowBestRecordv, void, "record")
+SCENE(_Z15RunConfigScreenv, void, "config")

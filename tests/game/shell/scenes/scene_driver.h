@@ -7,12 +7,11 @@
 
 #include <gtest/gtest.h>
 
-#include <stdint.h>
-
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "tests/game/files.h"
 #include "tests/support/temp_dir.h"
 
 namespace scene {
@@ -27,32 +26,37 @@ struct Now {
     bool flipped = false;  // the script runs right after a flip (not before a key poll)
 };
 using Script = std::function<void(const Now&)>;
+using Keys = std::vector<int>;
 
 void SetScript(Script script);
-// Exactly these key codes down (Z 44 decide, X 45, C 46, A 30, S 31, Escape 1, the
-// arrows Up 200, Down 208, Left 203, Right 205).
-void Hold(const std::vector<int>& codes);
+// Exactly these key codes down.
+void Hold(const Keys& codes);
 constexpr int kUp = 200, kDown = 208, kLeft = 203, kRight = 205, kZ = 44, kEscape = 1;
 
 // A script of key states by frame: {frame, keys} steps, each in force from the frame
 // with that index (0 = the scene's first frame) until the next step, in any scene.
-Script KeysByFrame(std::vector<std::pair<int, std::vector<int>>> steps);
+Script KeysByFrame(std::vector<std::pair<int, Keys>> steps);
+// Each key of `taps` held for one frame, with one frame of none before each: the
+// first is down on frame 1 (or `from`), the next on frame 3, ...
+Script Taps(const Keys& taps, int from = 1);
 
-// Every scene entered, in order, and every sound effect asked for since SetUp.
-const std::vector<std::string>& Scenes();
-const std::vector<int>& Effects();
-int PresentedFrames();
+// Since SetUp: every scene entered, in order, every sound effect asked for, and the
+// frames presented.
+struct Seen {
+    std::vector<std::string> scenes;
+    Keys effects;
+    int presented = 0;
+};
+extern Seen seen;
 
 // Links ./data to the generated tree, or builds ./data as a tree of links to it in
 // which the test may then replace single files.
 void LinkData();
 void LinkDataFileByFile();
 
-void WriteFile(const char* path, const std::vector<uint8_t>& bytes);
-
 class SceneTest : public ::testing::Test {
 protected:
-    void SetUp() override;  // fresh folder, fresh state, StartUpApplication
+    void SetUp() override;  // fresh folder, fresh state, StartUpApplication, ./data
     void TearDown() override;
     TempDir dir;
 };

@@ -1,0 +1,49 @@
+// golden.cpp - see golden.h. PNG files are read and written with libpng's simplified
+// interface, independent of the library's own readers.
+#include "tests/game/golden.h"
+
+#include <png.h>
+#include <stdlib.h>
+
+#include <vector>
+
+#include "tests/support/scripted.h"
+
+::testing::AssertionResult MatchesGolden(const std::string& name, IgnoredRect ignore) {
+    const script::Frame& frame = script::LastPresented();
+    std::vector<uint8_t> actual;
+    for (uint32_t p : frame.pixels)
+        for (int shift : {16, 8, 0}) actual.push_back(static_cast<uint8_t>(p >> shift));
+    png_image image = {};
+    image.version = PNG_IMAGE_VERSION;
+    const std::string reference = std::string(GOLDEN_DIR) + "/" + name + ".png";
+    const std::string out = std::string(GOLDEN_OUT) + "/" + name + ".actual.png";
+    const char* update = getenv("VORLANE_UPDATE_GOLDEN");
+    const bool updating = update != nullptr && update[0] == '1';
+    std::vector<uint8_t> expected;
+    if (!updating && png_image_begin_read_from_file(&image, reference.c_str())) {
+        image.format = PNG_FORMAT_RGB;
+        expected.resize(PNG_IMAGE_SIZE(image));
+        if (!png_image_finish_read(&image, nullptr, expected.data(), 0, nullptr) ||
+            int(image.width) != frame.width || int(image.height) != frame.height)
+            expected.clear();
+    }
+    int differing = expected.empty() ? -1 : 0;
+    for (size_t i = 0; differing >= 0 && i < expected.size(); i += 3) {
+        const int x = int(i / 3) % frame.width, y = int(i / 3) / frame.width;
+        const bool ignored = x >= ignore.x1 && x < ignore.x2 && y >= ignore.y1 && y < ignore.y2;
+        differing += !ignored && (expected[i] != actual[i] || expected[i + 1] != actual[i + 1] ||
+                                  expected[i + 2] != actual[i + 2]);
+    }
+    if (differing == 0) return ::testing::AssertionSuccess();
+    image = {};
+    image.version = PNG_IMAGE_VERSION;
+    image.width = png_uint_32(frame.width), image.height = png_uint_32(frame.height);
+    image.format = PNG_FORMAT_RGB;
+    png_image_write_to_file(&image, (updating ? reference : out).c_str(), 0, actual.data(), 0,
+                            nullptr);
+    return ::testing::AssertionFailure()
+           << (updating ? "reference written: " + reference
+                        : std::to_string(differing) + " pixels differ from " + reference +
+                              " (-1: no reference of the frame's size); see " + out);
+}

@@ -1,0 +1,21 @@
+// golden.h - the last presented frame against a reference picture golden/<name>.png
+// of the test's folder, pixel for pixel. On a difference it writes <name>.actual.png
+// beside the test executable; with VORLANE_UPDATE_GOLDEN=1 it writes the reference
+// instead (look at it before you commit it). Pixels inside `ignore` (x1, y1 inclusive;
+// x2, y2 exclusive) are not compared.
+#ifndef VORLANE_TESTS_GAME_GOLDEN_H
+#define VORLANE_TESTS_GAME_GOLDEN_H
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+struct IgnoredRect {
+    int x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+};
+::testing::AssertionResult MatchesGolden(const std::string& name, IgnoredRect ignore = {});
+inline void ExpectGolden(const std::string& name, IgnoredRect ignore = {}) {
+    EXPECT_TRUE(MatchesGolden(name, ignore));
+}
+
+#endif
