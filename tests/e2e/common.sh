@@ -37,6 +37,33 @@ fail() {
 # key KEY [PAUSE]: one real key press (XTEST) of 0.12 s, then PAUSE seconds.
 key() { xdotool keydown "$1"; sleep 0.12; xdotool keyup "$1"; sleep "${2:-0.25}"; }
 
+# shown WID: waits up to 30 s for the window to show anything but black: the first
+# scene is drawn only once its pictures and sounds are loaded, and keys pressed before
+# that are never read (a loaded machine can take seconds).
+shown() {
+  for _ in $(seq 1 100); do
+    [[ $(import -window "$1" -colorspace gray -format '%[fx:mean>0.02]' info: 2>/dev/null) == 1 ]] &&
+      return 0
+    sleep 0.3
+  done
+  fail "window $1 never showed a picture"
+}
+
+# capture_f1 DIR [CMD...]: presses F1 (then runs CMD, if given) until a capture lies
+# under DIR/screen, up to ten times: F1 counts only once the round runs, after the
+# menus' fades and the start sequence.
+capture_f1() {
+  local dir=$1
+  shift
+  for _ in $(seq 1 10); do
+    key F1 0
+    (($# > 0)) && "$@"
+    sleep 1
+    compgen -G "$dir/screen/Screen*.bmp" >/dev/null && return 0
+  done
+  fail "F1 took no capture under $dir/screen"
+}
+
 # ends PID: waits up to 30 s for the process to end; its exit code, or fail.
 ends() {
   for _ in $(seq 1 600); do kill -0 "$1" 2>/dev/null || break; sleep 0.05; done

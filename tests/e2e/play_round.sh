@@ -23,15 +23,13 @@ pids=($!)
 wid=$(timeout 30 xdotool search --sync --name "VORLANE v0.53" | head -1)
 [[ -n $wid ]] || fail "no window titled VORLANE v0.53: $(cat stderr.txt)"
 xdotool windowfocus --sync "$wid" 2>/dev/null || true
-sleep 1.5 # the title scene loads its pictures and sounds
+shown "$wid"
 
 key z 0.6 # title: game start
 key z 4   # game mode: endless; fade, curtain and "Ready"
 for _ in 1 2 3 4 5 6; do key c 0.35; done
 rm -rf screen
-key F1 0
-import -window root -crop 800x600+0+0 +repage on_screen.png
-sleep 0.5
+capture_f1 . import -window root -crop 800x600+0+0 +repage on_screen.png
 for _ in $(seq 1 60); do
   kill -0 "${pids[0]}" 2>/dev/null || break
   key c 0.3
