@@ -12,7 +12,10 @@
 set -u
 vorlane=$1 data=$2 keep=${3:-}
 source "$(dirname "$0")/../common.sh"
-e2e_xvfb 1700x640x24 "xdotool import python3" "$@"
+# A screen wide enough that a new window, centred, never overlaps the host's at the
+# left edge: a window shows what lay under it until it draws, and the check that its
+# first scene is drawn would otherwise see the host's picture.
+e2e_xvfb 2500x640x24 "xdotool import python3" "$@"
 e2e_workdir windows
 port=$(free_port)
 export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
@@ -45,7 +48,7 @@ start host 0
 press "${win[host]}" Down
 press "${win[host]}" z 0.8 # title item 1: network play
 press "${win[host]}" z 0.5 # host
-start guest 860
+start guest 1700
 press "${win[guest]}" Down
 press "${win[guest]}" z 0.8
 press "${win[guest]}" Down
