@@ -175,18 +175,35 @@ int ReplaceRow4(uint32_t* d, const uint32_t* s, int n, const Params& p) {
 #if defined(__SSE2__)
 // A short row copied without a library call (cells are 24 pixels wide): every
 // source pixel is read before the first is written, as a screen graphic may be
-// drawn onto itself.
+// drawn onto itself. The groups are named registers, not an array: an array is
+// copied in and out with `rep movs`, whose start-up costs more than the row.
 constexpr int kShortRow = 32;
 inline void CopyShortRow(uint32_t* d, const uint32_t* s, int n) {
-    __m128i groups[kShortRow / 4];
-    uint32_t tail[3];
     const int count = n >> 2, rest = n & 3;
-    for (int g = 0; g < count; ++g)
-        groups[g] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 4 * g));
-    for (int i = 0; i < rest; ++i) tail[i] = s[4 * count + i];
-    for (int g = 0; g < count; ++g)
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + 4 * g), groups[g]);
-    for (int i = 0; i < rest; ++i) d[4 * count + i] = tail[i];
+    auto load = [&](int g) {
+        return g < count ? _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 4 * g))
+                         : _mm_setzero_si128();
+    };
+    auto store = [&](int g, __m128i v) {
+        if (g < count) _mm_storeu_si128(reinterpret_cast<__m128i*>(d + 4 * g), v);
+    };
+    const __m128i g0 = load(0), g1 = load(1), g2 = load(2), g3 = load(3);
+    const __m128i g4 = load(4), g5 = load(5), g6 = load(6), g7 = load(7);
+    const uint32_t* tail = s + 4 * count;
+    const uint32_t t0 = rest > 0 ? tail[0] : 0, t1 = rest > 1 ? tail[1] : 0,
+                   t2 = rest > 2 ? tail[2] : 0;
+    store(0, g0);
+    store(1, g1);
+    store(2, g2);
+    store(3, g3);
+    store(4, g4);
+    store(5, g5);
+    store(6, g6);
+    store(7, g7);
+    uint32_t* out = d + 4 * count;
+    if (rest > 0) out[0] = t0;
+    if (rest > 1) out[1] = t1;
+    if (rest > 2) out[2] = t2;
 }
 #endif
 
@@ -302,13 +319,13 @@ int KindOf(const RenderSource& src, int transparent) {
 // that transparency leaves out are skipped without reading them, runs it draws
 // wholly take the opaque routine, and only mixed runs take the row routine.
 // `col` is the first pixel's column in the map.
-void BlockRow(uint32_t* d, const uint32_t* s, int n, const uint8_t* classes, int col, RowFn mixed,
-              RowFn solid, const Params& p) {
+void BlockRow(uint32_t* d, const uint32_t* s, int n, const uint8_t* classes, const uint8_t* runs,
+              int col, RowFn mixed, RowFn solid, const Params& p) {
     const int end = col + n;
     while (col < end) {
-        const uint8_t cls = classes[col / kRenderBlock];
-        int stop = (col / kRenderBlock + 1) * kRenderBlock;
-        while (stop < end && classes[stop / kRenderBlock] == cls) stop += kRenderBlock;
+        const int block = col / kRenderBlock;
+        const uint8_t cls = classes[block];
+        int stop = (block + runs[block]) * kRenderBlock;
         if (stop > end) stop = end;
         const int len = stop - col;
         if (cls == BLOCK_MIXED) mixed(d, s, len, p);
@@ -374,11 +391,13 @@ void RenderImage(const DrawState& st, const RenderSource& src, int x, int y, int
         if (row + kPrefetchRows < box.y2) prefetch(row + kPrefetchRows);
         uint32_t* d = DestRow(st, row) + box.x1;
         const uint32_t* s = src.pixels + static_cast<int64_t>(row - y) * src.pitch + (box.x1 - x);
-        if (blocks)
-            BlockRow(d, s, n, src.blocks + static_cast<int64_t>(row - y) * src.blockPitch,
-                     src.blockX + box.x1 - x, fn, solid, p);
-        else
+        if (blocks) {
+            const int64_t map = static_cast<int64_t>(row - y) * src.blockPitch;
+            BlockRow(d, s, n, src.blocks + map, src.blockRuns + map, src.blockX + box.x1 - x, fn,
+                     solid, p);
+        } else {
             fn(d, s, n, p);
+        }
     }
 }
 
