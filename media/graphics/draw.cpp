@@ -49,6 +49,12 @@ int DrawImageInternal(int x, int y, int handle, int transparent) {
     const GraphicRecord* record = Prepare(handle, &result);
     if (!record) return result;
     const DrawState state = ScreenDrawStateUnsettled();
+    // A picture transparency leaves out wholly draws nothing; a pending clear of
+    // the back screen stays pending.
+    if (transparent && GraphicWhollyClear(record)) {
+        ScreenShowFrontIfTarget(state);
+        return 0;
+    }
     const RenderSource src = SourceOf(record, state, transparent);
     ScreenSettleClear(RenderOverwritesTarget(state, src, x, y, int64_t{x} + src.width,
                                              int64_t{y} + src.height, transparent));

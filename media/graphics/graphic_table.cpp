@@ -66,8 +66,9 @@ ImageData* MakeImageData(uint32_t* pixels, int pitch, int width, int height, int
     data->colorKey = kDefaultTransColour;
     data->changes = 1;
     data->blockPitch = (width + kRenderBlock - 1) / kRenderBlock;
-    data->blocks = static_cast<uint8_t*>(
-        PAVEX_ALLOC(static_cast<size_t>(data->blockPitch) * static_cast<size_t>(height)));
+    const size_t mapSize = static_cast<size_t>(data->blockPitch) * static_cast<size_t>(height);
+    data->blocks = static_cast<uint8_t*>(PAVEX_ALLOC(2 * mapSize));
+    data->blockRuns = data->blocks ? data->blocks + mapSize : nullptr;
     return data;
 }
 
@@ -216,6 +217,11 @@ void UpdateBlocks(ImageData* data) {
             classes[b] = RenderClassify(row + x, n, data->hasAlpha, data->colorKey);
             if (classes[b] != BLOCK_SOLID) data->allSolid = 0;
         }
+        uint8_t* runs = data->blockRuns + static_cast<int64_t>(y) * data->blockPitch;
+        for (int b = data->blockPitch - 1; b >= 0; --b)
+            runs[b] = b + 1 < data->blockPitch && classes[b + 1] == classes[b] && runs[b + 1] < 255
+                          ? static_cast<uint8_t>(runs[b + 1] + 1)
+                          : 1;
     }
     data->blocksAt = data->changes;
 }
@@ -231,15 +237,41 @@ RenderSource GraphicSource(const GraphicRecord* record, int transparent) {
     src.hasAlpha = data->hasAlpha;
     src.colorKey = data->colorKey;
     src.blocks = nullptr;
+    src.blockRuns = nullptr;
     src.blockPitch = data->blockPitch;
     src.blockX = record->offsetX;
     src.allSolid = 0;
     if (transparent && data->blocks) {
         if (data->blocksAt != data->changes) UpdateBlocks(data);
         src.blocks = data->blocks + static_cast<int64_t>(record->offsetY) * data->blockPitch;
+        src.blockRuns = data->blockRuns + static_cast<int64_t>(record->offsetY) * data->blockPitch;
         src.allSolid = data->allSolid;
     }
     return src;
+}
+
+bool GraphicWhollyClear(const GraphicRecord* record) {
+    const ImageData* data = record->imageData;
+    if (record->clearAt == data->changes) return record->allClear != 0;
+    // Stops at the first pixel that would be drawn: pictures that draw anything
+    // cost a few reads, only wholly clear ones are read through (once per change).
+    const uint32_t mask = data->hasAlpha ? 0xFF000000u : 0xFFFFFFu;
+    const uint32_t clear = data->hasAlpha ? 0u : data->colorKey & 0xFFFFFFu;
+    int allClear = 1;
+    for (int y = 0; y < record->height && allClear; ++y) {
+        const uint32_t* row = data->pixels +
+                              static_cast<int64_t>(record->offsetY + y) * data->pitch +
+                              record->offsetX;
+        for (int x = 0; x < record->width; ++x) {
+            if ((row[x] & mask) != clear) {
+                allClear = 0;
+                break;
+            }
+        }
+    }
+    record->allClear = allClear;
+    record->clearAt = data->changes;
+    return allClear != 0;
 }
 
 DrawSurface GraphicSurface(const GraphicRecord* record) {

@@ -36,7 +36,10 @@ struct ImageData {
     // What each run of kRenderBlock pixels of a row holds with transparency (a
     // RenderBlockClass), `blockPitch` bytes per row; made with the data (null when
     // that failed) and brought up to date when drawn after `changes` moved.
+    // `blockRuns` (in the same allocation) says for each block how many blocks of
+    // its class follow in its row, itself included (at most 255).
     uint8_t* blocks;
+    uint8_t* blockRuns;
     int blockPitch;
     uint32_t blocksAt;
     int allSolid;  // every block BLOCK_SOLID (as of blocksAt)
@@ -57,6 +60,10 @@ struct GraphicRecord {
     int movie;  // movie shown by this graphic, or -1
     ImageData* imageData;
     int* lostFlag;  // set to 1 when the graphic is deleted, when not null
+    // Whether transparency leaves out every pixel of this rectangle, as of the
+    // data's `changes` equal to `clearAt` (0: not yet worked out).
+    mutable uint32_t clearAt;
+    mutable int allClear;
 };
 
 // Graphic management start-up (tables emptied) and shutdown (every graphic deleted).
@@ -90,6 +97,9 @@ void GraphicSetSource(GraphicRecord* record, const char* path);
 // its data, brought up to date first), and a screen graphic as a draw target.
 RenderSource GraphicSource(const GraphicRecord* record, int transparent);
 DrawSurface GraphicSurface(const GraphicRecord* record);
+// True when drawing the graphic with transparency leaves out every one of its
+// pixels (an empty well cell): such a drawing changes nothing and may stop at once.
+bool GraphicWhollyClear(const GraphicRecord* record);
 // Top-left pixel of the graphic, for units that fill it (movies). Every writer of
 // the pixels gets them here (or through GraphicSurface), which counts a change.
 uint32_t* GraphicPixels(const GraphicRecord* record, int* pitch);

@@ -175,18 +175,35 @@ int ReplaceRow4(uint32_t* d, const uint32_t* s, int n, const Params& p) {
 #if defined(__SSE2__)
 // A short row copied without a library call (cells are 24 pixels wide): every
 // source pixel is read before the first is written, as a screen graphic may be
-// drawn onto itself.
+// drawn onto itself. The groups are named registers, not an array: an array is
+// copied in and out with `rep movs`, whose start-up costs more than the row.
 constexpr int kShortRow = 32;
 inline void CopyShortRow(uint32_t* d, const uint32_t* s, int n) {
-    __m128i groups[kShortRow / 4];
-    uint32_t tail[3];
     const int count = n >> 2, rest = n & 3;
-    for (int g = 0; g < count; ++g)
-        groups[g] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 4 * g));
-    for (int i = 0; i < rest; ++i) tail[i] = s[4 * count + i];
-    for (int g = 0; g < count; ++g)
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + 4 * g), groups[g]);
-    for (int i = 0; i < rest; ++i) d[4 * count + i] = tail[i];
+    auto load = [&](int g) {
+        return g < count ? _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 4 * g))
+                         : _mm_setzero_si128();
+    };
+    auto store = [&](int g, __m128i v) {
+        if (g < count) _mm_storeu_si128(reinterpret_cast<__m128i*>(d + 4 * g), v);
+    };
+    const __m128i g0 = load(0), g1 = load(1), g2 = load(2), g3 = load(3);
+    const __m128i g4 = load(4), g5 = load(5), g6 = load(6), g7 = load(7);
+    const uint32_t* tail = s + 4 * count;
+    const uint32_t t0 = rest > 0 ? tail[0] : 0, t1 = rest > 1 ? tail[1] : 0,
+                   t2 = rest > 2 ? tail[2] : 0;
+    store(0, g0);
+    store(1, g1);
+    store(2, g2);
+    store(3, g3);
+    store(4, g4);
+    store(5, g5);
+    store(6, g6);
+    store(7, g7);
+    uint32_t* out = d + 4 * count;
+    if (rest > 0) out[0] = t0;
+    if (rest > 1) out[1] = t1;
+    if (rest > 2) out[2] = t2;
 }
 #endif
 
@@ -207,20 +224,44 @@ void DirectRow(uint32_t* d, const uint32_t* s, int n, const Params& p) {
     for (; i < n; ++i) Put<K, B, O>(d + i, s[i], p);
 }
 
+// A rectangle of rows, the row routine inlined so that its set-up is done once and
+// no row costs a call: small pictures (cells, digits) are mostly set-up. The target's
+// rows, far apart, are asked for kPrefetchRows rows before they are drawn.
+template <int K, bool B, int O>
+void DirectRect(uint32_t* d, int64_t dPitch, const uint32_t* s, int64_t sPitch, int n, int rows,
+                const Params& p) {
+    auto prefetch = [&](int row) {
+        const char* line = reinterpret_cast<const char*>(d + row * dPitch);
+        __builtin_prefetch(line, 1);
+        __builtin_prefetch(line + static_cast<size_t>(n) * 4 - 1, 1);
+    };
+    const int ahead = rows < kPrefetchRows ? rows : kPrefetchRows;
+    for (int row = 0; row < ahead; ++row) prefetch(row);
+    for (int row = 0; row < rows; ++row) {
+        if (row + kPrefetchRows < rows) prefetch(row + kPrefetchRows);
+        DirectRow<K, B, O>(d + row * dPitch, s + row * sPitch, n, p);
+    }
+}
+
 template <int O>
 void CoverageRow(uint32_t* d, const uint8_t* c, int n, const Params& p) {
     for (int i = 0; i < n; ++i)
         Put<KIND_ALPHA, false, O>(d + i, p.colour | uint32_t{c[i]} << 24, p);
 }
 
-// The row routines, indexed [kind][bright][op].
+using RectFn = void (*)(uint32_t* d, int64_t dPitch, const uint32_t* s, int64_t sPitch, int n,
+                        int rows, const Params& p);
+
+// The row and rectangle routines, indexed [kind][bright][op].
 struct RowTable {
     RowFn fn[KIND_COUNT][2][OP_COUNT];
+    RectFn rect[KIND_COUNT][2][OP_COUNT];
 };
 
 template <int K, bool B, int... O>
 constexpr void FillOps(RowTable& t, std::integer_sequence<int, O...>) {
     ((t.fn[K][B][O] = &DirectRow<K, B, O>), ...);
+    ((t.rect[K][B][O] = &DirectRect<K, B, O>), ...);
 }
 
 constexpr RowTable MakeTable() {
@@ -302,13 +343,13 @@ int KindOf(const RenderSource& src, int transparent) {
 // that transparency leaves out are skipped without reading them, runs it draws
 // wholly take the opaque routine, and only mixed runs take the row routine.
 // `col` is the first pixel's column in the map.
-void BlockRow(uint32_t* d, const uint32_t* s, int n, const uint8_t* classes, int col, RowFn mixed,
-              RowFn solid, const Params& p) {
+void BlockRow(uint32_t* d, const uint32_t* s, int n, const uint8_t* classes, const uint8_t* runs,
+              int col, RowFn mixed, RowFn solid, const Params& p) {
     const int end = col + n;
     while (col < end) {
-        const uint8_t cls = classes[col / kRenderBlock];
-        int stop = (col / kRenderBlock + 1) * kRenderBlock;
-        while (stop < end && classes[stop / kRenderBlock] == cls) stop += kRenderBlock;
+        const int block = col / kRenderBlock;
+        const uint8_t cls = classes[block];
+        int stop = (block + runs[block]) * kRenderBlock;
         if (stop > end) stop = end;
         const int len = stop - col;
         if (cls == BLOCK_MIXED) mixed(d, s, len, p);
@@ -361,6 +402,13 @@ void RenderImage(const DrawState& st, const RenderSource& src, int x, int y, int
     // Rows of a few blocks are quicker without the map.
     const bool blocks = src.blocks && kind != KIND_OPAQUE && box.x2 - box.x1 >= 4 * kRenderBlock;
     const int n = box.x2 - box.x1;
+    if (!blocks) {
+        const int bright = st.bright != 0xFFFFFFu;
+        return kRows.rect[kind][bright][op](
+            DestRow(st, box.y1) + box.x1, st.surface.pitch / 4,
+            src.pixels + static_cast<int64_t>(box.y1 - y) * src.pitch + (box.x1 - x), src.pitch, n,
+            box.y2 - box.y1, p);
+    }
     // Short rows far apart on the target: its cache lines are asked for a few rows
     // before they are needed.
     auto prefetch = [&](int row) {
@@ -374,11 +422,9 @@ void RenderImage(const DrawState& st, const RenderSource& src, int x, int y, int
         if (row + kPrefetchRows < box.y2) prefetch(row + kPrefetchRows);
         uint32_t* d = DestRow(st, row) + box.x1;
         const uint32_t* s = src.pixels + static_cast<int64_t>(row - y) * src.pitch + (box.x1 - x);
-        if (blocks)
-            BlockRow(d, s, n, src.blocks + static_cast<int64_t>(row - y) * src.blockPitch,
-                     src.blockX + box.x1 - x, fn, solid, p);
-        else
-            fn(d, s, n, p);
+        const int64_t map = static_cast<int64_t>(row - y) * src.blockPitch;
+        BlockRow(d, s, n, src.blocks + map, src.blockRuns + map, src.blockX + box.x1 - x, fn, solid,
+                 p);
     }
 }
 

@@ -39,7 +39,10 @@ struct RenderSource {
     // from `blockX` pixels left of the top-left pixel: which runs transparency
     // leaves out wholly, which it draws wholly; null: none.
     const uint8_t* blocks;
-    int blockPitch;  // bytes from one row of the map to the next
+    // For each block of the map: how many blocks of its class follow in its row,
+    // itself included (1..255); set with `blocks`.
+    const uint8_t* blockRuns;
+    int blockPitch;  // bytes from one row of the map (and of the runs) to the next
     int blockX;
     int allSolid;  // 1: transparency leaves out nothing and every alpha is 255
 };

@@ -22,6 +22,8 @@ struct Picture {
     uint32_t key;
     std::vector<uint32_t> px;
     uint32_t At(int x, int y) const { return px[static_cast<size_t>(y) * w + x]; }
+    // A cell: the rectangle at (x, y) of picture `parent`, sharing its pixels.
+    int parent = -1, x = 0, y = 0;
 };
 
 struct Settings {
@@ -100,14 +102,14 @@ void ReferenceDraw(std::vector<uint32_t>& screen, const Picture& p, int x1, int 
 }
 
 // Small pictures of random pixels, and wide ones whose runs of 16 columns are
-// wholly left out, wholly drawn or mixed.
+// wholly left out, wholly drawn or mixed, differently in each band of 12 rows.
 void Fill(std::mt19937& rng, Picture& p) {
     const uint32_t alphas[] = {0, 255, 1, 128, 254};
     std::vector<int> runs(8);
     for (int& r : runs) r = p.w > 30 ? static_cast<int>(rng() % 3) : 2;
     p.px.clear();
     for (int i = 0; i < p.w * p.h; ++i) {
-        const int run = runs[(i % p.w) / 16];
+        const int run = runs[static_cast<size_t>((i / p.w / 12 * 3 + (i % p.w) / 16) % 8)];
         uint32_t c = rng() & 0xFFFFFF;
         if (run == 0 || (run == 2 && rng() % 4 == 0)) c = 0;  // the colour key
         if (run == 1 && c == 0) c = 1;
@@ -132,6 +134,30 @@ TEST_F(Renderer, MatchesTheReferenceOnThousandsOfRandomDraws) {
         const Picture& p = pictures.back();
         handles.push_back(MakeGraphic(p.w, p.h, p.alpha, [&](int x, int y) { return p.At(x, y); }));
     }
+    // Cells of the wide pictures, like a well's cells cut from one sheet: within one
+    // run of 16 columns (often wholly left out) or across runs from mid-run.
+    auto cut = [&](Picture& c) {
+        const Picture& from = pictures[static_cast<size_t>(c.parent)];
+        c.alpha = from.alpha;
+        c.px.clear();
+        for (int y = 0; y < c.h; ++y)
+            for (int x = 0; x < c.w; ++x) c.px.push_back(from.At(c.x + x, c.y + y));
+    };
+    for (int i = 0; i < 8; ++i) {
+        const int parent = 8 + i % 4;
+        const bool inRun = i < 6;
+        Picture c{inRun ? 13 : 30,
+                  inRun ? 10 : 24,
+                  false,
+                  0,
+                  {},
+                  parent,
+                  inRun ? 16 * (i % 4) + 2 : 21,
+                  i % 3};
+        cut(c);
+        pictures.push_back(c);
+        handles.push_back(DeriveGraphic(c.x, c.y, c.w, c.h, handles[static_cast<size_t>(parent)]));
+    }
     std::vector<uint32_t> screen(static_cast<size_t>(kW) * kH);
     for (uint32_t& px : screen) px = rng() & 0xFFFFFF;
     const DrawSurface back = ScreenDrawState().surface;
@@ -152,11 +178,13 @@ TEST_F(Renderer, MatchesTheReferenceOnThousandsOfRandomDraws) {
         SetClipRect(st.clip[0], st.clip[1], st.clip[2], st.clip[3]);
         const size_t k = rng() % pictures.size();
         Picture& p = pictures[k];
-        if (rng() % 50 == 0) {  // new pixels in a graphic drawn before
+        if (rng() % 25 == 0 && p.parent < 0) {  // new pixels in a graphic drawn before
             Fill(rng, p);
             const DrawSurface s = GraphicSurface(GetGraphicRecord(handles[k]));
             for (int y = 0; y < p.h; ++y)
                 for (int x = 0; x < p.w; ++x) At(s, x, y) = p.At(x, y);
+            for (Picture& c : pictures)
+                if (c.parent == static_cast<int>(k)) cut(c);
         }
         if (rng() % 40 == 0) {  // a cleared screen: black wherever the drawing does not reach
             ClearScreen();
