@@ -8,9 +8,6 @@
 //   BM_RoundPacing        600 frames of the round loop on the live clock with its own
 //                         budget wait; mean period against 50/3 ms, p99 and max of
 //                         |period - budget|, peak resident memory of the whole round
-//   BM_TickEdgePacing     the same frames, waiting with clock_nanosleep(TIMER_ABSTIME)
-//                         to the next millisecond edge of the tick instead of 1 ms
-//                         sleeps: what a tick-edge sleep in the library would give
 // Runs the live platform under SDL's dummy drivers unless others are chosen; start it
 // in a folder holding the generated ./data (the build folder).
 //   build with -DVORLANE_BENCH=ON, then: cd build-bench && bench/bench_game_frame
@@ -19,7 +16,6 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
-#include <time.h>
 
 #include <algorithm>
 #include <chrono>
@@ -113,26 +109,9 @@ void Report(benchmark::State& state, const std::vector<double>& periods,
     state.counters["max_deviation_ms"] = dev.back();
 }
 
-// Sleeps until the millisecond tick has moved past `start` + `periodMs`: each sleep
-// ends at the next edge of the tick (CLOCK_MONOTONIC whole milliseconds), so only the
-// sleep's overshoot remains.
-void SleepToTickEdges(uint32_t start, int periodMs) {
-    while (static_cast<int32_t>(GetTickMillis(0) - start) < periodMs) {
-        struct timespec now;
-        clock_gettime(CLOCK_MONOTONIC, &now);
-        const uint64_t ns =
-            static_cast<uint64_t>(now.tv_sec) * 1000000000ull + static_cast<uint64_t>(now.tv_nsec);
-        const uint64_t edge = (ns / 1000000ull + 1) * 1000000ull;
-        struct timespec at = {static_cast<time_t>(edge / 1000000000ull),
-                              static_cast<long>(edge % 1000000000ull)};
-        clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &at, nullptr);
-        ProcessMessage();
-    }
-}
-
 // The whole round: its pictures, the start sequence, then 600 frames as RunRound
 // plays them (the network and system-key steps aside).
-void PlayPacedRound(benchmark::State& state, bool tickEdges) {
+void BM_RoundPacing(benchmark::State& state) {
     std::vector<double> periods(kFrames);
     std::vector<int> budgets(kFrames);
     for (auto _ : state) {
@@ -151,9 +130,6 @@ void PlayPacedRound(benchmark::State& state, bool tickEdges) {
             FlipScreen();
             if (match.gameOver) StartRound(false);
             EndFrameRules();
-            // After the tick-edge sleep the budget has passed: WaitFrameBudget only
-            // moves the pacer on.
-            if (tickEdges) SleepToTickEdges(frameStart, pacer.budget);
             WaitFrameBudget(pacer, frameStart);
             ProcessMessage();
             const Clock::time_point now = Clock::now();
@@ -165,19 +141,10 @@ void PlayPacedRound(benchmark::State& state, bool tickEdges) {
     state.counters["peak_rss_mb"] = static_cast<double>(PeakResidentKb()) / 1024.0;
 }
 
-void BM_RoundPacing(benchmark::State& state) {
-    PlayPacedRound(state, false);
-}
-
-void BM_TickEdgePacing(benchmark::State& state) {
-    PlayPacedRound(state, true);
-}
-
 BENCHMARK(BM_RoundFrame)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_MemcpyBackBuffer)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Present)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_RoundPacing)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_TickEdgePacing)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 
