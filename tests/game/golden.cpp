@@ -28,12 +28,17 @@
             int(image.width) != frame.width || int(image.height) != frame.height)
             expected.clear();
     }
+    // The difference picture: differing pixels red over the actual frame at a quarter.
+    std::vector<uint8_t> diff(expected.size());
     int differing = expected.empty() ? -1 : 0;
     for (size_t i = 0; differing >= 0 && i < expected.size(); i += 3) {
         const int x = int(i / 3) % frame.width, y = int(i / 3) / frame.width;
         const bool ignored = x >= ignore.x1 && x < ignore.x2 && y >= ignore.y1 && y < ignore.y2;
-        differing += !ignored && (expected[i] != actual[i] || expected[i + 1] != actual[i + 1] ||
-                                  expected[i + 2] != actual[i + 2]);
+        const bool differs =
+            !ignored && (expected[i] != actual[i] || expected[i + 1] != actual[i + 1] ||
+                         expected[i + 2] != actual[i + 2]);
+        differing += differs;
+        for (int c = 0; c < 3; ++c) diff[i + c] = differs ? (c == 0 ? 255 : 0) : actual[i + c] / 4;
     }
     if (differing == 0) return ::testing::AssertionSuccess();
     image = {};
@@ -42,8 +47,11 @@
     image.format = PNG_FORMAT_RGB;
     png_image_write_to_file(&image, (updating ? reference : out).c_str(), 0, actual.data(), 0,
                             nullptr);
+    const std::string diffOut = std::string(GOLDEN_OUT) + "/" + name + ".diff.png";
+    if (differing > 0) png_image_write_to_file(&image, diffOut.c_str(), 0, diff.data(), 0, nullptr);
     return ::testing::AssertionFailure()
            << (updating ? "reference written: " + reference
                         : std::to_string(differing) + " pixels differ from " + reference +
-                              " (-1: no reference of the frame's size); see " + out);
+                              " (-1: no reference of the frame's size); see " + out +
+                              (differing > 0 ? " and " + diffOut : ""));
 }
