@@ -116,6 +116,34 @@ void CheckHiddenSequence(int* background) {
     }
 }
 
+namespace {
+
+// A menu frame up to its cursor rules: reads the pad and the keyboard, lets the latch
+// go, draws the scene (and in the title watches the hidden sequence, which may change
+// the background) and shows it; Escape alone ends the program. Returns the pad bits.
+int ShowMenuFrame(bool& latch, int* background, void (*drawMenu)(int), int cursor,
+                  bool hiddenSequence) {
+    const int pad = GetPadState(PAVEX_INPUT_KEY_PAD1);
+    const int keys = GetPadState(PAVEX_INPUT_KEYBOARD);
+    UpdateLatch(latch);
+    ClearScreen();
+    DrawBackground(*background);
+    drawMenu(cursor);
+    if (hiddenSequence) CheckHiddenSequence(background);
+    FlipScreen();
+    if (keys == kEscapeAlone) ExitApplication();
+    return pad;
+}
+
+// One cursor step with its sound; the latch holds until every key is up.
+void StepCursor(int& cursor, int step, bool& latch) {
+    cursor += step;
+    PlaySoundEffect(kEffectSelect);
+    latch = true;
+}
+
+}  // namespace
+
 int RunTitleMenu() {
     DeleteAllGraphics(0);
     LoadImages(kImageSetMenus);
@@ -129,25 +157,9 @@ int RunTitleMenu() {
     bool latch = true;
     for (;;) {
         uint32_t frameStart = GetTickMillis(0);
-        const int pad = GetPadState(PAVEX_INPUT_KEY_PAD1);
-        const int keys = GetPadState(PAVEX_INPUT_KEYBOARD);
-        UpdateLatch(latch);
-        ClearScreen();
-        DrawBackground(titleBackground);
-        DrawTitleMenu(cursor);
-        CheckHiddenSequence(&titleBackground);
-        FlipScreen();
-        if (keys == kEscapeAlone) ExitApplication();
-        if ((pad & kPadDown) && !latch && cursor < 3) {
-            ++cursor;
-            PlaySoundEffect(kEffectSelect);
-            latch = true;
-        }
-        if ((pad & kPadUp) && !latch && cursor >= 1) {
-            --cursor;
-            PlaySoundEffect(kEffectSelect);
-            latch = true;
-        }
+        const int pad = ShowMenuFrame(latch, &titleBackground, DrawTitleMenu, cursor, true);
+        if ((pad & kPadDown) && !latch && cursor < 3) StepCursor(cursor, 1, latch);
+        if ((pad & kPadUp) && !latch && cursor >= 1) StepCursor(cursor, -1, latch);
         // A held Decide chooses at once, latch or not.
         if (pad & kPadDecide) {
             PlaySoundEffect(kEffectDecide);
@@ -166,27 +178,14 @@ int RunGameModeMenu() {
     bool latch = true;
     for (;;) {
         uint32_t frameStart = GetTickMillis(0);
-        const int pad = GetPadState(PAVEX_INPUT_KEY_PAD1);
-        const int keys = GetPadState(PAVEX_INPUT_KEYBOARD);
-        UpdateLatch(latch);
-        ClearScreen();
-        DrawBackground(modeBackground);
-        DrawGameModeMenu(cursor);
-        FlipScreen();
-        if (keys == kEscapeAlone) ExitApplication();
-        if ((pad & kPadDown) && !latch && cursor < 1) {
-            ++cursor;
-            PlaySoundEffect(kEffectSelect);
-            latch = true;
-        }
+        const int pad = ShowMenuFrame(latch, &modeBackground, DrawGameModeMenu, cursor, false);
+        if ((pad & kPadDown) && !latch && cursor < 1) StepCursor(cursor, 1, latch);
         bool choose = false;
         if (!(pad & kPadUp)) {
             choose = (pad & kPadDecide) && !latch;
         } else if (!latch) {
             if (cursor > 0) {
-                --cursor;
-                PlaySoundEffect(kEffectSelect);
-                latch = true;
+                StepCursor(cursor, -1, latch);
             } else {
                 choose = (pad & kPadDecide) != 0;
             }
