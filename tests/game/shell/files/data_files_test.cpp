@@ -108,7 +108,7 @@ TEST_F(DataFiles, SavesKilledAtRandomMomentsLeaveTheOldOrTheNewFile) {
     for (int round = 0; round < 1000 && !HasFailure(); ++round) {
         pid_t child = fork();
         ASSERT_GE(child, 0);
-        for (int i = 0; child == 0; ++i) {
+        for (int i = 0; child == 0 && i >= 0; i = (i + 1) % 2) {  // until it is killed
             gameSettings = i % 2 ? settingsB : kDefaultGameSettings;
             bestRecord = i % 2 ? recordB : BestRecord{0, 0, 0};
             SaveSettings();
