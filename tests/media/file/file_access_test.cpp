@@ -68,32 +68,10 @@ protected:
 
 // ---- archives standing in for folders ----
 
-TEST_F(FileLayerTest, DataArchiveStandsInForTheDataFolder) {
-    const std::string decide = "./data/Sound/Effect/Decide.wav";
-    WriteText(decide, "plain decide");
-    WriteText("pack/Sound/Effect/Decide.wav", "archived decide");
-    MakeDataArchive("pack");
-    EXPECT_EQ(Read(decide), "archived decide");
-    FileUsePlainFiles(1);  // the plain set never looks for archives
-    FileStartUp();
-    EXPECT_EQ(Read(decide), "plain decide");
-    FileUsePlainFiles(0);
-    FileStartUp();
-
-    // An archive that does not hold the file hides the plain file.
-    std::filesystem::rename("pack/Sound/Effect/Decide.wav", "pack/Other.wav");
-    MakeDataArchive("pack");
-    EXPECT_EQ(Read(decide), kNone);
-    EXPECT_EQ(Read("data/Other.wav"), "archived decide");
-
-    std::filesystem::remove("data.dat");
-    FileSetArchiveKey("KWZ");  // a settings call drops archives no file holds
-    EXPECT_EQ(Read(decide), "plain decide");
-}
-
 TEST_F(FileLayerTest, NamesAndPathsFindTheSameEntry) {
     WriteText("pack/Sound/Effect/Decide.wav", "decide");
-    WriteText("pack/sub/b.txt", "b");
+    WriteText("data/Sound/Effect/Decide.wav", "plain decide");
+    WriteText("data/plain.txt", "plain");           // hidden by an archive that does not hold it
     WriteText("pack/表/中.txt", "archived table");  // "表" is 0x95 0x5C: a trail byte of '\'
     WriteText("pack/ヂ.txt", "ヂ");                 // 0x83 0x61: a trail byte of 'a'
     WriteText("datax/a.txt", "next door");          // same first letters, another folder
@@ -113,7 +91,7 @@ TEST_F(FileLayerTest, NamesAndPathsFindTheSameEntry) {
         {"../" + here + "/data" + decide, "decide"},
         {dir_.path() + "//data///Sound/Effect/Decide.wav", "decide"},
         {"datax/a.txt", "next door"},  // the archive used last serves only its folder
-        {"data/sub/b.txt", "b"},
+        {"data/plain.txt", kNone},
         {"data/\x95\x5C/\x92\x86.txt", "archived table"},
         {"data/表/中.txt", "archived table"},
         {"data/ヂ.txt", "ヂ"},
@@ -130,10 +108,19 @@ TEST_F(FileLayerTest, NamesAndPathsFindTheSameEntry) {
     ASSERT_EQ(FileGetCurrentDirectory(start, sizeof(start)), 0);
     EXPECT_EQ(FileGetCurrentDirectory(tiny, sizeof(tiny)), -1);
     EXPECT_EQ(FileSetCurrentDirectory("no-such-folder"), -1);
-    std::filesystem::create_directories("data/Sound");
     ASSERT_EQ(FileSetCurrentDirectory("data/Sound"), 0);
     EXPECT_EQ(Read("Effect/Decide.wav"), "decide");
     ASSERT_EQ(FileSetCurrentDirectory(start), 0);
+
+    FileUsePlainFiles(1);  // the plain set never looks for archives
+    FileStartUp();
+    EXPECT_EQ(Read("data" + decide), "plain decide");
+    FileUsePlainFiles(0);
+    FileStartUp();
+    EXPECT_EQ(Read("data" + decide), "decide");
+    std::filesystem::remove("data.dat");
+    FileSetArchiveKey("KWZ");  // a settings call drops archives no file holds
+    EXPECT_EQ(Read("data" + decide), "plain decide");
 }
 
 // Through the public, locked calls.
@@ -148,7 +135,6 @@ TEST_F(FileLayerTest, KeysAreCutToTwelveOrRepeatedAndExtensionsFallBackToPva) {
     } cases[] = {
         {"ABCDEFGHIJKL", "ABCDEFGHIJKLmnopqrst", "PVA", nullptr, true},
         {"ABCDEFGHIJKL", "ABCDEFGHIJKXmnopqrst", "PVA", nullptr, false},
-        {"ABCDEFGHIJKL", "ABCD", "PVA", nullptr, false},
         {nullptr, nullptr, "PVA", nullptr, true},
         {nullptr, "", "PVA", "", true},
         {nullptr, "KWZ", "PVA", nullptr, false},
