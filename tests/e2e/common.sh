@@ -42,8 +42,10 @@ key() { xdotool keydown "$1"; sleep 0.12; xdotool keyup "$1"; sleep "${2:-0.25}"
 # that are never read (a loaded machine can take seconds).
 shown() {
   for _ in $(seq 1 100); do
+    # The scene's first frame can come before its loop reads keys on a loaded machine
+    # (sanitizer builds): a moment more before the first press.
     [[ $(import -window "$1" -colorspace gray -format '%[fx:mean>0.02]' info: 2>/dev/null) == 1 ]] &&
-      return 0
+      sleep 1.5 && return 0
     sleep 0.3
   done
   fail "window $1 never showed a picture"
