@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "match/match_state.h"
+#include "match/playfield_draw.h"
 #include "match/queue.h"
 #include "match/round_frame.h"
 #include "match/round_loop.h"
@@ -49,6 +50,7 @@ void StartRound(bool opponent) {
     for (int r = 0; r < kPlayRows; ++r)
         for (int c = 0; c < kPlayColumns; ++c)
             match.opponentWell[r][c] = static_cast<int16_t>(opponent ? 1 + (r + c) % 8 : 0);
+    PreparePlayBackdrop();
     SpawnPiece();
     match.roundStartTime = GetTickMillis(0);
 }

@@ -125,19 +125,77 @@ void DrawLevel() {
     }
 }
 
+// The backdrop of a round: its background with the empty picture in every playable
+// cell of both wells, drawn once when the round starts, so that a frame copies it
+// whole and draws only the cells that hold something. The result is the same as
+// drawing the background and every cell: a block picture covers the whole cell.
+struct Backdrop {
+    bool ready;
+    int background;
+    bool grid;
+} backdrop = {};
+
+bool Covers(int value) {
+    return value >= CellEmpty && value <= CellGarbage;
+}
+
+// True when drawing every cell over the backdrop shows what drawing them over the
+// background would: each playable cell holds nothing or a block (a wall or a value
+// from the wire that draws nothing must show the background).
+bool BackdropFits() {
+    if (!backdrop.ready || backdrop.background != match.backgroundIndex ||
+        backdrop.grid != gameSettings.ShowGrid)
+        return false;
+    for (int r = 0; r < kPlayRows; ++r)
+        for (int c = 0; c < kPlayColumns; ++c)
+            if (!Covers(match.well[r][kFirstPlayColumn + c]) || !Covers(match.opponentWell[r][c]))
+                return false;
+    return true;
+}
+
 int Clamp(int value, int low, int high) {
     return value < low ? low : value > high ? high : value;
 }
 
 }  // namespace
 
-void DrawWells() {
-    for (int r = 0; r < kWellRows; ++r)
-        for (int c = 0; c < kWellColumns; ++c)
+void PreparePlayBackdrop() {
+    backdrop.ready = false;
+    if (SelectDrawTarget(roundImages.backdrop) != 0) return;
+    SetDrawBrightness(255, 255, 255);
+    ClearScreen();
+    DrawBackground(match.backgroundIndex);
+    for (int r = 0; r < kPlayRows; ++r) {
+        for (int c = 0; c < kPlayColumns; ++c) {
+            DrawCell(kWellLeft + kCell * (kFirstPlayColumn + c), kWellTop + kCell * r, CellEmpty);
+            DrawCell(kOpponentLeft + kCell * c, kWellTop + kCell * r, CellEmpty);
+        }
+    }
+    SelectDrawTarget(PAVEX_SCREEN_BACK);
+    backdrop = {true, match.backgroundIndex, gameSettings.ShowGrid};
+}
+
+bool DrawPlayBackground() {
+    if (BackdropFits() && DrawImage(0, 0, roundImages.backdrop, 0) == 0) return true;
+    DrawBackground(match.backgroundIndex);
+    return false;
+}
+
+void DrawWells(bool overBackdrop) {
+    // Over the backdrop the empty playable cells are drawn already.
+    for (int r = 0; r < kWellRows; ++r) {
+        for (int c = 0; c < kWellColumns; ++c) {
+            const bool playable = r < kPlayRows && c >= kFirstPlayColumn && c <= kLastPlayColumn;
+            if (overBackdrop && playable && match.well[r][c] == CellEmpty) continue;
             DrawCell(kWellLeft + kCell * c, kWellTop + kCell * r, match.well[r][c]);
-    for (int r = 0; r < kPlayRows; ++r)
-        for (int c = 0; c < kPlayColumns; ++c)
+        }
+    }
+    for (int r = 0; r < kPlayRows; ++r) {
+        for (int c = 0; c < kPlayColumns; ++c) {
+            if (overBackdrop && match.opponentWell[r][c] == CellEmpty) continue;
             DrawCell(kOpponentLeft + kCell * c, kWellTop + kCell * r, match.opponentWell[r][c]);
+        }
+    }
 }
 
 void DrawGhost() {

@@ -3,8 +3,15 @@
 #ifndef VORLANE_MATCH_PLAYFIELD_DRAW_H
 #define VORLANE_MATCH_PLAYFIELD_DRAW_H
 
-// The local well and the opponent's well (all empty outside network play).
-void DrawWells();
+// Composes the round's backdrop (its background and both wells empty) for the
+// background and grid setting in force; call it when a round's background is chosen.
+void PreparePlayBackdrop();
+// The background of a play-screen frame: the backdrop when the wells allow it (true),
+// otherwise the round's background picture (false).
+bool DrawPlayBackground();
+// The local well and the opponent's well (all empty outside network play); over the
+// backdrop, the empty playable cells it holds are left as they are.
+void DrawWells(bool overBackdrop = false);
 // The landing-point picture of the falling piece over the local well.
 void DrawGhost();
 // The local hold piece and, in network play, the opponent's.

@@ -64,8 +64,7 @@ bool MustEnd() {
 // InitRound left it, empty gauges, the panel, the frames, and the shading over all.
 void DrawStartScreen() {
     ClearScreen();
-    DrawBackground(match.backgroundIndex);
-    DrawWells();
+    DrawWells(DrawPlayBackground());
     DrawFallGauge(0);
     DrawComboBar(0);
     DrawHud();
@@ -98,6 +97,7 @@ void PlayStartSequence() {
         PlayBgm(1);
         match.backgroundIndex = 1;
     }
+    PreparePlayBackdrop();
 
     // The curtain: a band opening from the middle line by 10 pixels up and down a
     // frame, brightening as it opens; 30 frames.
@@ -148,9 +148,9 @@ void WaitFrameBudget(FramePacer& pacer, uint32_t frameStart) {
 }
 
 void StepFrame() {
-    DrawBackground(match.backgroundIndex);
+    const bool backdrop = DrawPlayBackground();
     DrawHoldPieces();
-    DrawWells();
+    DrawWells(backdrop);
     DrawConnectionLost();  // over the opponent's well once the connection is gone
     DrawGhost();
     // Gravity, input, vibration, the fall gauge (drawn), the landing point, the

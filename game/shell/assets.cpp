@@ -75,6 +75,7 @@ void LoadRoundSet() {
     r.edge = LoadImageHandle("./data/image/game/Edge.png");
     LoadCells("./data/image/game/Ready.png", 1, 16, 128, 32, r.ready);
     r.movie = LoadImageHandle("./data/movie/MV004.avi");
+    r.backdrop = MakeScreenGraphic(800, 600);
 }
 
 void LoadConfigSet() {

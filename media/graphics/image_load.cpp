@@ -1,7 +1,8 @@
 // image_load.cpp - LoadImageHandle, LoadImageDivided and DeleteAllGraphics: files
 // read through the file layer (plain files or archive entries), decoded by the
 // reader chain, combined with their "_a" alpha mask and made into graphics; a file
-// no reader accepts goes to the movie path.
+// no reader accepts goes to the movie path. MakeScreenGraphic makes a blank one to
+// draw into.
 //
 // Owns: the path from a file name to a graphic. Graphic records, image data and the
 // readers live in their own units; this one never draws.
@@ -190,6 +191,11 @@ int LoadImageDivided(const char* fileName, int count, int across, int down, int 
                      int cellHeight, int* handles) {
     ApiScope lock;
     return LoadImageDividedInternal(fileName, count, across, down, cellWidth, cellHeight, handles);
+}
+
+int MakeScreenGraphic(int width, int height) {
+    ApiScope lock;
+    return GraphicsStarted() ? AddGraphic(width, height, 0, 1) : -1;
 }
 
 int DeleteAllGraphics(int logFlag) {

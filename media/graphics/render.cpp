@@ -399,8 +399,9 @@ void RenderImage(const DrawState& st, const RenderSource& src, int x, int y, int
     const int kind = KindOf(src, transparent);
     const RowFn fn = kRows.fn[kind][st.bright != 0xFFFFFFu][op];
     const RowFn solid = kRows.fn[KIND_OPAQUE][st.bright != 0xFFFFFFu][op];
-    // Rows of a few blocks are quicker without the map.
-    const bool blocks = src.blocks && kind != KIND_OPAQUE && box.x2 - box.x1 >= 4 * kRenderBlock;
+    // Rows shorter than this (well cells, digits) are quicker without the map.
+    constexpr int kMapMinWidth = 64;
+    const bool blocks = src.blocks && kind != KIND_OPAQUE && box.x2 - box.x1 >= kMapMinWidth;
     const int n = box.x2 - box.x1;
     if (!blocks) {
         const int bright = st.bright != 0xFFFFFFu;

@@ -47,7 +47,7 @@ struct RenderSource {
     int allSolid;  // 1: transparency leaves out nothing and every alpha is 255
 };
 
-constexpr int kRenderBlock = 16;
+constexpr int kRenderBlock = 8;
 enum RenderBlockClass : uint8_t { BLOCK_MIXED, BLOCK_CLEAR, BLOCK_SOLID };
 // The class of n pixels (a source with or without alpha, with its colour key).
 RenderBlockClass RenderClassify(const uint32_t* pixels, int n, int hasAlpha, uint32_t colorKey);

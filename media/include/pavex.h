@@ -86,6 +86,9 @@ int LoadImageHandle(const char* fileName);
 // 0, or -1 (nothing is left made). A count below 1 makes nothing and returns 0.
 int LoadImageDivided(const char* fileName, int count, int across, int down, int cellWidth,
                      int cellHeight, int* handles);
+// A width x height graphic to draw into (SelectDrawTarget) and to draw from, black
+// at first, or -1 (graphics not started, a bad size, no memory).
+int MakeScreenGraphic(int width, int height);
 int DeleteAllGraphics(int logFlag);  // 1 logs each deletion; 0
 
 // Drawing to the draw target, inside the clip rectangle, with the draw brightness.

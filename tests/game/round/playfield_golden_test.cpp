@@ -34,10 +34,11 @@ protected:
     void Draw(int gauge, int combo) {
         if (gameSettings.ShowLandingPoint) ComputeGhost();
         StampPiece();
+        PreparePlayBackdrop();
         ClearScreen();
-        DrawBackground(match.backgroundIndex);
+        const bool backdrop = DrawPlayBackground();
         DrawHoldPieces();
-        DrawWells();
+        DrawWells(backdrop);
         DrawGhost();
         DrawFallGauge(gauge);
         DrawComboBar(combo);
@@ -124,6 +125,31 @@ TEST_F(PlayScreen, FallGaugeStatesChangeAt128And192) {
     EXPECT_NE(alarm0, low);
     EXPECT_NE(alarm0, middle);
     EXPECT_EQ(bottom(200), low);  // the next alarm frame, 1, is the low picture
+}
+
+// The backdrop stands in for the background and the empty cells only when the frame
+// is the same: made for the background and grid in force, every playable cell empty
+// or a block (a value from the wire that draws nothing shows the background).
+TEST_F(PlayScreen, TheBackdropIsDrawnOnlyWhereTheFrameStaysTheSame) {
+    auto frame = [](bool backdrop) {
+        ClearScreen();
+        if (!backdrop) DrawBackground(match.backgroundIndex);
+        DrawWells(backdrop && DrawPlayBackground());
+        FlipScreen();
+        return script::LastPresented().pixels;
+    };
+    gameSettings.ShowGrid = true;
+    PreparePlayBackdrop();
+    match.well[3][4] = CellWall;
+    EXPECT_EQ(frame(true), frame(false));
+    match.well[3][4] = CellEmpty, match.opponentWell[3][4] = CellWall;
+    EXPECT_EQ(frame(true), frame(false));
+    match.opponentWell[3][4] = CellEmpty;
+    match.backgroundIndex = 2;
+    EXPECT_EQ(frame(true), frame(false));
+    match.backgroundIndex = 1;
+    gameSettings.ShowGrid = false;
+    EXPECT_EQ(frame(true), frame(false));
 }
 
 // A clear round shows the lines still to clear instead of the score.
