@@ -207,8 +207,10 @@ inline void CopyShortRow(uint32_t* d, const uint32_t* s, int n) {
 }
 #endif
 
+// Inlined where it is called by name: a block run or a cell row is mostly set-up.
 template <int K, bool B, int O>
-void DirectRow(uint32_t* d, const uint32_t* s, int n, const Params& p) {
+[[gnu::always_inline]] inline void DirectRow(uint32_t* d, const uint32_t* s, int n,
+                                             const Params& p) {
     int i = 0;
     if constexpr (K == KIND_OPAQUE && !B && O == OP_REPLACE) {
 #if defined(__SSE2__)
@@ -243,6 +245,50 @@ void DirectRect(uint32_t* d, int64_t dPitch, const uint32_t* s, int64_t sPitch, 
     }
 }
 
+// A rectangle of RenderImage through the source's block map: runs of blocks that
+// transparency leaves out are skipped without reading them, runs it draws wholly
+// are copied, and only mixed runs take the row routine; all of it inlined, as a
+// picture's runs are short. A drawn run asks for its source and target pixels
+// kPrefetchRows rows ahead (rows of a picture tend to be drawn in the same places):
+// a large picture's rows are far apart in both. `col` is the
+// first pixel's column in the map; the map rows are `mapPitch` bytes apart.
+template <int K, bool B, int O>
+void BlockRect(uint32_t* d, int64_t dPitch, const uint32_t* s, int64_t sPitch,
+               const uint8_t* classes, const uint8_t* runs, int64_t mapPitch, int col, int n,
+               int rows, const Params& p) {
+    const int end = col + n;
+    for (int row = 0; row < rows; ++row) {
+        const bool ahead = row + kPrefetchRows < rows;
+        uint32_t* dr = d + row * dPitch;
+        const uint32_t* sr = s + row * sPitch;
+        const uint8_t* rowClasses = classes + row * mapPitch;
+        const uint8_t* rowRuns = runs + row * mapPitch;
+        for (int c = col; c < end;) {
+            const int block = c / kRenderBlock;
+            const int stop = (block + rowRuns[block]) * kRenderBlock < end
+                                 ? (block + rowRuns[block]) * kRenderBlock
+                                 : end;
+            const int len = stop - c;
+            const uint8_t cls = rowClasses[block];
+            if (cls != BLOCK_CLEAR) {
+                if (ahead) {
+                    __builtin_prefetch(dr + kPrefetchRows * dPitch, 1);
+                    __builtin_prefetch(dr + kPrefetchRows * dPitch + len - 1, 1);
+                    __builtin_prefetch(sr + kPrefetchRows * sPitch);
+                    __builtin_prefetch(sr + kPrefetchRows * sPitch + len - 1);
+                }
+                if (cls == BLOCK_MIXED)
+                    DirectRow<K, B, O>(dr, sr, len, p);
+                else
+                    DirectRow<KIND_OPAQUE, B, O>(dr, sr, len, p);
+            }
+            dr += len;
+            sr += len;
+            c = stop;
+        }
+    }
+}
+
 template <int O>
 void CoverageRow(uint32_t* d, const uint8_t* c, int n, const Params& p) {
     for (int i = 0; i < n; ++i)
@@ -251,17 +297,22 @@ void CoverageRow(uint32_t* d, const uint8_t* c, int n, const Params& p) {
 
 using RectFn = void (*)(uint32_t* d, int64_t dPitch, const uint32_t* s, int64_t sPitch, int n,
                         int rows, const Params& p);
+using BlockFn = void (*)(uint32_t* d, int64_t dPitch, const uint32_t* s, int64_t sPitch,
+                         const uint8_t* classes, const uint8_t* runs, int64_t mapPitch, int col,
+                         int n, int rows, const Params& p);
 
 // The row and rectangle routines, indexed [kind][bright][op].
 struct RowTable {
     RowFn fn[KIND_COUNT][2][OP_COUNT];
     RectFn rect[KIND_COUNT][2][OP_COUNT];
+    BlockFn blocks[KIND_COUNT][2][OP_COUNT];
 };
 
 template <int K, bool B, int... O>
 constexpr void FillOps(RowTable& t, std::integer_sequence<int, O...>) {
     ((t.fn[K][B][O] = &DirectRow<K, B, O>), ...);
     ((t.rect[K][B][O] = &DirectRect<K, B, O>), ...);
+    ((t.blocks[K][B][O] = &BlockRect<K, B, O>), ...);
 }
 
 constexpr RowTable MakeTable() {
@@ -339,27 +390,6 @@ int KindOf(const RenderSource& src, int transparent) {
     return src.hasAlpha ? KIND_ALPHA : KIND_KEYED;
 }
 
-// One clipped row of RenderImage through the source's block map: runs of blocks
-// that transparency leaves out are skipped without reading them, runs it draws
-// wholly take the opaque routine, and only mixed runs take the row routine.
-// `col` is the first pixel's column in the map.
-void BlockRow(uint32_t* d, const uint32_t* s, int n, const uint8_t* classes, const uint8_t* runs,
-              int col, RowFn mixed, RowFn solid, const Params& p) {
-    const int end = col + n;
-    while (col < end) {
-        const int block = col / kRenderBlock;
-        const uint8_t cls = classes[block];
-        int stop = (block + runs[block]) * kRenderBlock;
-        if (stop > end) stop = end;
-        const int len = stop - col;
-        if (cls == BLOCK_MIXED) mixed(d, s, len, p);
-        if (cls == BLOCK_SOLID) solid(d, s, len, p);
-        d += len;
-        s += len;
-        col = stop;
-    }
-}
-
 }  // namespace
 
 bool RenderOverwritesTarget(const DrawState& st, const RenderSource& src, int64_t left, int64_t top,
@@ -397,36 +427,18 @@ void RenderImage(const DrawState& st, const RenderSource& src, int x, int y, int
     SetBright(st, &p);
     p.key = src.colorKey & 0xFFFFFFu;
     const int kind = KindOf(src, transparent);
-    const RowFn fn = kRows.fn[kind][st.bright != 0xFFFFFFu][op];
-    const RowFn solid = kRows.fn[KIND_OPAQUE][st.bright != 0xFFFFFFu][op];
+    const int bright = st.bright != 0xFFFFFFu;
     // Rows shorter than this (well cells, digits) are quicker without the map.
     constexpr int kMapMinWidth = 64;
-    const bool blocks = src.blocks && kind != KIND_OPAQUE && box.x2 - box.x1 >= kMapMinWidth;
-    const int n = box.x2 - box.x1;
-    if (!blocks) {
-        const int bright = st.bright != 0xFFFFFFu;
-        return kRows.rect[kind][bright][op](
-            DestRow(st, box.y1) + box.x1, st.surface.pitch / 4,
-            src.pixels + static_cast<int64_t>(box.y1 - y) * src.pitch + (box.x1 - x), src.pitch, n,
-            box.y2 - box.y1, p);
-    }
-    // Short rows far apart on the target: its cache lines are asked for a few rows
-    // before they are needed.
-    auto prefetch = [&](int row) {
-        const char* line = reinterpret_cast<const char*>(DestRow(st, row) + box.x1);
-        __builtin_prefetch(line, 1);
-        __builtin_prefetch(line + static_cast<size_t>(n) * 4 - 1, 1);
-    };
-    const int ahead = box.y2 - box.y1 < kPrefetchRows ? box.y2 - box.y1 : kPrefetchRows;
-    for (int row = box.y1; row < box.y1 + ahead; ++row) prefetch(row);
-    for (int row = box.y1; row < box.y2; ++row) {
-        if (row + kPrefetchRows < box.y2) prefetch(row + kPrefetchRows);
-        uint32_t* d = DestRow(st, row) + box.x1;
-        const uint32_t* s = src.pixels + static_cast<int64_t>(row - y) * src.pitch + (box.x1 - x);
-        const int64_t map = static_cast<int64_t>(row - y) * src.blockPitch;
-        BlockRow(d, s, n, src.blocks + map, src.blockRuns + map, src.blockX + box.x1 - x, fn, solid,
-                 p);
-    }
+    const int n = box.x2 - box.x1, rows = box.y2 - box.y1;
+    uint32_t* d = DestRow(st, box.y1) + box.x1;
+    const int64_t dPitch = st.surface.pitch / 4;
+    const uint32_t* s = src.pixels + static_cast<int64_t>(box.y1 - y) * src.pitch + (box.x1 - x);
+    if (!src.blocks || kind == KIND_OPAQUE || n < kMapMinWidth)
+        return kRows.rect[kind][bright][op](d, dPitch, s, src.pitch, n, rows, p);
+    const int64_t map = static_cast<int64_t>(box.y1 - y) * src.blockPitch;
+    kRows.blocks[kind][bright][op](d, dPitch, s, src.pitch, src.blocks + map, src.blockRuns + map,
+                                   src.blockPitch, src.blockX + box.x1 - x, n, rows, p);
 }
 
 void RenderImageStretched(const DrawState& st, const RenderSource& src, int x1, int y1, int x2,
