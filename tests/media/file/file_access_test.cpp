@@ -114,9 +114,16 @@ TEST_F(FileLayerTest, NamesAndPathsFindTheSameEntry) {
     FileUsePlainFiles(0);
     FileStartUp();
     EXPECT_EQ(Read("data" + decide), "decide");
+    // A settings call drops archives no file holds. Opening a FIFO waits for a writer
+    // unless the open is told not to (a test that hangs is ended by the alarm); the
+    // FIFO data.dat is no archive.
     std::filesystem::remove("data.dat");
-    FileSetArchiveKey("KWZ");  // a settings call drops archives no file holds
+    ASSERT_TRUE(mkfifo("data.dat", 0600) == 0 && mkfifo("fifo.txt", 0600) == 0);
+    FileSetArchiveKey("KWZ");
+    alarm(20);
+    EXPECT_EQ(FileOpen("fifo.txt"), 0u);
     EXPECT_EQ(Read("data" + decide), "plain decide");
+    alarm(0);
 }
 
 // Through the public, locked calls.
@@ -129,17 +136,15 @@ TEST_F(FileLayerTest, KeysAreCutToTwelveOrRepeatedAndExtensionsFallBackToPva) {
         const char* setExtension;
         bool reads, fallback = false;  // fallback: enciphered with the fall-back key
     } cases[] = {
+        // clang-format off
         {"ABCDEFGHIJKL", "ABCDEFGHIJKLmnopqrst", "PVA", nullptr, true},
         {"ABCDEFGHIJKL", "ABCDEFGHIJKXmnopqrst", "PVA", nullptr, false},
-        {nullptr, nullptr, "PVA", nullptr, true},
-        {nullptr, "", "PVA", "", true},
-        {nullptr, "KWZ", "PVA", nullptr, false},
-        {nullptr, nullptr, e63, e63.c_str(), true},
-        {nullptr, nullptr, "PVA", e64.c_str(), true},
-        {nullptr, nullptr, "PVA", "dat", false},
-        {nullptr, nullptr, "dat", "dat", true},
-        {nullptr, "anything", "PVA", nullptr, true, true},
+        {nullptr, nullptr, "PVA", nullptr, true},     {nullptr, "", "PVA", "", true},
+        {nullptr, "KWZ", "PVA", nullptr, false},      {nullptr, nullptr, e63, e63.c_str(), true},
+        {nullptr, nullptr, "PVA", e64.c_str(), true}, {nullptr, nullptr, "PVA", "dat", false},
+        {nullptr, nullptr, "dat", "dat", true}, {nullptr, "anything", "PVA", nullptr, true, true},
         {"KWZKWZKWZKWZ", "KWZ", "PVA", nullptr, true},
+        // clang-format on
     };
     uint8_t fallback[kPvaKeySize];
     PvaMakeFallbackKey(fallback);
@@ -156,7 +161,7 @@ TEST_F(FileLayerTest, KeysAreCutToTwelveOrRepeatedAndExtensionsFallBackToPva) {
 
 // ---- the open-file and archive tables ----
 
-TEST_F(FileLayerTest, The513thOpenFailsAndUnknownHandlesAreRefused) {
+TEST_F(FileLayerTest, TablesFillUpAndUnknownHandlesAreRefused) {
     LogStart(dir_.path().c_str());
     WriteText("one.txt", "1");
     for (uint32_t i = 0; i < kFileMaxOpen; ++i) ASSERT_EQ(FileOpen("one.txt"), kFileHandleBase + i);
@@ -181,9 +186,8 @@ TEST_F(FileLayerTest, The513thOpenFailsAndUnknownHandlesAreRefused) {
     for (const char* bad : {"missing.txt", "", ".", static_cast<const char*>(nullptr)})
         EXPECT_EQ(FileOpen(bad), 0u);
     EXPECT_EQ(FileOpenCount(), 0);
-}
 
-TEST_F(FileLayerTest, UnreferencedArchivesAreClosedLazilyWhenTheTableIsFull) {
+    // Unreferenced archives are closed lazily when their table is full.
     WriteText("pack/a.txt", "held!");
     ASSERT_TRUE(Pack("pack", "held.PVA"));
     const FileHandle held = FileOpen("held/a.txt");
@@ -268,35 +272,19 @@ TEST_F(FileLayerTest, LimitsApplyBeforeAnEntryIsUnpacked) {
     EXPECT_EQ(Read("data/zeros.bin", zeros), std::string(zeros, '\0'));
 }
 
-// Opening a FIFO waits for a writer unless the open is told not to; a test that hangs
-// is ended by the alarm instead.
-TEST_F(FileLayerTest, FilesThatAreNotRegularAreRefusedWithoutWaiting) {
-    WriteText("data/a.txt", "plain");
-    ASSERT_EQ(mkfifo("fifo.txt", 0600), 0);
-    ASSERT_EQ(mkfifo("data.dat", 0600), 0);
-    FileSetArchiveExtension("dat");
-    alarm(20);
-    EXPECT_EQ(FileOpen("fifo.txt"), 0u);
-    EXPECT_EQ(Read("data/a.txt"), "plain");  // the FIFO data.dat is no archive
-    alarm(0);
-}
-
 TEST(FilePaths, NormalisationRules) {
-    const struct {
-        const char *base, *path, *expected;
-    } cases[] = {
-        {"/x/", "a\\b\\.\\c\\", "/x/a/b/c"},
-        {"/x/y", "../../../../a", "/a"},
-        {"/x/y", "\\abs", "/abs"},
-        {"/x", "..", "/"},
-        {"/x", "...hidden", "/x/...hidden"},
+    // clang-format off
+    const char* const cases[][3] = {  // base, path, result
+        {"/x/", "a\\b\\.\\c\\", "/x/a/b/c"}, {"/x/y", "../../../../a", "/a"},
+        {"/x/y", "\\abs", "/abs"}, {"/x", "..", "/"}, {"/x", "...hidden", "/x/...hidden"},
         {"/x", "aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa", "<error>"},
     };
+    // clang-format on
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.path);
+        SCOPED_TRACE(c[1]);
         char out[64];
-        EXPECT_EQ(FileNormalizePath(c.base, c.path, out, sizeof(out)) == 0 ? out : "<error>",
-                  std::string(c.expected));
+        EXPECT_EQ(FileNormalizePath(c[0], c[1], out, sizeof(out)) == 0 ? out : "<error>",
+                  std::string(c[2]));
     }
 }
 
