@@ -26,7 +26,7 @@ protected:
 // Powers changed while the pad vibrates without a limit are felt at once; above 500
 // the sine runs too (peaking once per 1.5 s period). The motors hold as long as the
 // pump renews their lease; a stop stops both.
-TEST_F(VibrationTest, PowerSetsTheConstantForceAndAbove500AlsoTheSine) {
+TEST_F(VibrationTest, PowerLimitRepeatedStartAndPauseWhileInactive) {
     StartWithPad();
     // clang-format off
     const int cases[][3] = {  // power, low motor, sine
@@ -52,12 +52,9 @@ TEST_F(VibrationTest, PowerSetsTheConstantForceAndAbove500AlsoTheSine) {
     EXPECT_EQ(Low() + High(), 0);
     StartPadVibration(1, -1, -1);  // keeps the power, which the stop set to full
     EXPECT_EQ(Low(), kFull);
-}
 
-// A limit stops the motors at the first pump at least that late. A repeated start
-// with the same power restarts only the timer: no motor changes, the sine runs on.
-TEST_F(VibrationTest, TimeLimitRepeatedStartAndPauseWhileInactive) {
-    StartWithPad();
+    // A limit stops the motors at the first pump at least that late. A repeated start
+    // with the same power restarts only the timer: no motor changes, the sine runs on.
     StartPadVibration(1, 600, 1000);
     uint32_t start = script::NowMs();
     script::AdvanceMs(999);
