@@ -68,7 +68,7 @@ TEST_F(Frame, StartAndEndRunTheAreasInTheirOrderAndTheCloseBoxEndsForGood) {
                   closed);
 }
 
-TEST_F(Frame, SettingsBeforeStartUpOnlyStoreAndTitlesFollow) {
+TEST_F(Frame, SettingsBeforeStartUpOnlyStoreTitlesFollowAndTheModeChanges) {
     EXPECT_EQ(SetWindowTitle(""), 0);
     EXPECT_EQ(SetScreenMode(800, 600, 32, 60), 0);
     EXPECT_FALSE(script::WindowOpen());
@@ -92,6 +92,18 @@ TEST_F(Frame, SettingsBeforeStartUpOnlyStoreAndTitlesFollow) {
     EXPECT_EQ(InitMediaLayer(), -1);  // a running layer keeps its run and its log
     EXPECT_TRUE(script::WindowOpen());
     EXPECT_EQ(LogLines().size(), lines.size());
+
+    // A change of the window mode is logged; an unchanged mode is skipped.
+    EXPECT_EQ(ChangeWindowMode(1), 0);
+    EXPECT_TRUE(Logged("ChangeWindowMode実行 "));
+    EXPECT_FALSE(Logged("ウインドウモードフラグが"));
+    EXPECT_EQ(ChangeWindowMode(0), 0);
+    EXPECT_TRUE(Logged("ウインドウモードフラグが倒されました"));
+    EXPECT_TRUE(Logged("ウインドウスタイルをフルスクリーンモード用に変更します... 完了"));
+    ASSERT_EQ(SelectDrawTarget(PAVEX_SCREEN_BACK), 0);
+    EXPECT_EQ(FlipScreen(), 0);  // the rebuilt screen presents
+    EXPECT_EQ(script::PresentedCount(), before + 2);
+    EXPECT_EQ(script::LastPresented().width, 800);
 }
 
 // Twenty-four bits and a second copy are refused before the window opens.
@@ -119,19 +131,6 @@ TEST_F(Frame, RefusedStartsDoubleStartAllowedAndTheMarkIsTakenOver) {
     script::SetOtherCopyRunning(false);
     script::AdvanceMs(1100);
     EXPECT_TRUE(script::HoldsInstanceMark());
-}
-
-TEST_F(Frame, ChangeWindowModeLogsAndSkipsAnUnchangedMode) {
-    Start();
-    EXPECT_EQ(ChangeWindowMode(1), 0);
-    EXPECT_TRUE(Logged("ChangeWindowMode実行 "));
-    EXPECT_FALSE(Logged("ウインドウモードフラグが"));
-    EXPECT_EQ(ChangeWindowMode(0), 0);
-    EXPECT_TRUE(Logged("ウインドウモードフラグが倒されました"));
-    EXPECT_TRUE(Logged("ウインドウスタイルをフルスクリーンモード用に変更します... 完了"));
-    ASSERT_EQ(SelectDrawTarget(PAVEX_SCREEN_BACK), 0);
-    EXPECT_EQ(FlipScreen(), 0);  // the rebuilt screen presents
-    EXPECT_EQ(script::LastPresented().width, 800);
 }
 
 TEST_F(Frame, InactiveWindowPausesTheProgramUntilItIsActiveAgain) {
