@@ -82,21 +82,20 @@ TEST_F(LogTest, WrittenBytes) {
 // Both directions, with buffers just large enough or too small: the output never
 // splits a character and never passes the end of the buffer.
 TEST(TextCodec, ConvertsWithinTheBuffer) {
-    struct Case {
+    // clang-format off
+    const struct {
         bool toSjis;
         std::string in;
         size_t size;
         std::string out;
-    };
-    // clang-format off
-    const Case cases[] = {
+    } cases[] = {
         {true, "成功", 16, "\x90\xAC\x8C\xF7"}, {true, "A\xFF" "B", 16, "A?B"},
         {true, "成功", 4, "\x90\xAC"},  // room for 3 bytes: the second character does not fit
         {true, "abc", 1, ""}, {true, "ab\xFF", 3, "ab"},  // full buffer, then a broken byte
         {false, "\x90\xAC\x8C\xF7", 16, "成功"}, {false, "ab\x81", 3, "ab"},
         {false, "a\x90", 16, "a?"}};  // lead byte cut off at the end
     // clang-format on
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         char out[24];
         memset(out, 'Z', sizeof out);
         size_t n = c.toSjis ? PlatUtf8ToShiftJis(c.in.c_str(), out, c.size)
