@@ -3,7 +3,6 @@
 
 #include <atomic>
 #include <chrono>
-#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -20,24 +19,6 @@ void WaitForWaiters(int count) {
     ASSERT_EQ(ApiLockWaiterCount(), count);
 }
 
-// The order in which threads got the lock; Contender starts a thread that enters the
-// lock, notes `who` and leaves.
-struct Journal {
-    std::mutex guard;
-    std::vector<int> order;
-    void Add(int who) {
-        std::lock_guard<std::mutex> lock(guard);
-        order.push_back(who);
-    }
-    std::thread Contender(int who) {
-        return std::thread([this, who] {
-            EnterApiLock();
-            Add(who);
-            LeaveApiLock();
-        });
-    }
-};
-
 std::atomic<bool> g_giveUp{false};
 
 }  // namespace
@@ -50,18 +31,22 @@ TEST(ApiLock, WaitersAreServedInArrivalOrderAndThePumpMayGiveUp) {
     for (bool giveUp : {false, true}) {
         SCOPED_TRACE(giveUp ? "the pump gives up" : "the pump takes its turn");
         g_giveUp = false;
-        Journal journal;
+        std::vector<int> order;  // who got the lock, noted while holding it
         EnterApiLock();
         std::thread pump([&] {
             if (EnterApiLockUnless([] { return g_giveUp.load(); })) {
-                journal.Add(1);
+                order.push_back(1);
                 LeaveApiLock();
             }
         });
         WaitForWaiters(1);
         std::vector<std::thread> threads;
         for (int who = 2; who <= 4; ++who) {
-            threads.push_back(journal.Contender(who));
+            threads.emplace_back([&order, who] {
+                EnterApiLock();
+                order.push_back(who);
+                LeaveApiLock();
+            });
             WaitForWaiters(who);
         }
         if (giveUp) {
@@ -69,15 +54,14 @@ TEST(ApiLock, WaitersAreServedInArrivalOrderAndThePumpMayGiveUp) {
             pump.join();
             EXPECT_EQ(ApiLockWaiterCount(), 3) << "the pump's entry must leave the queue";
         }
-        EXPECT_TRUE(journal.order.empty()) << "no waiter may run while the lock is held";
+        EXPECT_TRUE(order.empty()) << "no waiter may run while the lock is held";
         LeaveApiLock();
         EnterApiLock();
-        journal.Add(0);
+        order.push_back(0);
         LeaveApiLock();
         if (!giveUp) pump.join();
         for (std::thread& t : threads) t.join();
-        EXPECT_EQ(journal.order,
-                  (giveUp ? std::vector<int>{2, 3, 4, 0} : std::vector<int>{1, 2, 3, 4, 0}));
+        EXPECT_EQ(order, (giveUp ? std::vector<int>{2, 3, 4, 0} : std::vector<int>{1, 2, 3, 4, 0}));
         EXPECT_EQ(ApiLockWaiterCount(), 0);
     }
 }

@@ -15,9 +15,14 @@ constexpr int kL = PAVEX_PAD_LEFT, kR = PAVEX_PAD_RIGHT, kD = PAVEX_PAD_DOWN, kU
 
 }  // namespace
 
-// The game's controls and the pad bits they give; with no pad attached the keyboard
-// selector and the keyboard-and-first-pad selector agree, and pad 1 reads nothing.
-TEST_F(InputTest, KeysMergeIntoPadBits) {
+// A query before InitMediaLayer starts input and returns the start-up result; the
+// next query reads the keys. The game's controls and the pad bits they give; with no
+// pad attached the keyboard selector and the keyboard-and-first-pad selector agree,
+// and pad 1 reads nothing.
+TEST_F(InputTest, AQueryBeforeStartUpStartsInputAndKeysMergeIntoPadBits) {
+    script::SetKey(kEscape, true);
+    EXPECT_EQ(IsKeyDown(kEscape), 0);
+    EXPECT_EQ(IsKeyDown(kEscape), 1);
     Start();
     // clang-format off
     const std::pair<std::vector<int>, int> cases[] = {
@@ -37,7 +42,7 @@ TEST_F(InputTest, KeysMergeIntoPadBits) {
 // IsKeyDown and GetKeyStateAll report the keys that are down, one state per
 // millisecond; GetAnyKeyDown gives the lowest code that is down (never the
 // hankaku/zenkaku toggle), else -1 for a pad button or direction or a mouse button.
-TEST_F(InputTest, KeyQueriesReadOneStatePerMillisecond) {
+TEST_F(InputTest, KeyQueriesAndPadBitsReadOneStatePerMillisecond) {
     uint32_t pad = script::PlugPad();
     Start();
     Press({kEscape, kF1});
@@ -59,40 +64,26 @@ TEST_F(InputTest, KeyQueriesReadOneStatePerMillisecond) {
     EXPECT_EQ(IsKeyDown(kDown), 0);
     EXPECT_EQ(GetPadState(PAVEX_INPUT_KEYBOARD), 0);
 
-    struct Case {
+    // clang-format off
+    const struct {
         std::vector<int> keys;
         bool button, down, mouse;
         int expected;
-    };
-    // clang-format off
-    const Case cases[] = {  // keys, pad button 1, pad down, mouse button 3, result
+    } anyKeyCases[] = {  // keys, pad button 1, pad down, mouse button 3, result
         {{}, 0, 0, 0, 0}, {{kKanji}, 0, 0, 0, 0}, {{kKanji, kRight}, 0, 0, 0, kRight},
         {{kRight, kZ}, 0, 0, 0, kZ}, {{}, 1, 0, 0, -1}, {{kEscape}, 1, 0, 0, kEscape},
         {{}, 0, 1, 0, -1}, {{}, 0, 0, 1, -1}};
     // clang-format on
-    for (const Case& c : cases) {
+    for (const auto& c : anyKeyCases) {
         script::SetPadButton(pad, 1, c.button);
         script::SetPadAxis(pad, script::kAxisY, c.down ? 1000 : 0);
         script::SetMouseButton(3, c.mouse);
         Press(c.keys);
-        EXPECT_EQ(GetAnyKeyDown(), c.expected) << "case " << &c - cases;
+        EXPECT_EQ(GetAnyKeyDown(), c.expected) << "case " << &c - anyKeyCases;
     }
-}
 
-// A query before InitMediaLayer starts input and returns the start-up result; the
-// next query reads the keys.
-TEST_F(InputTest, AQueryBeforeStartUpStartsInputAndReturnsItsResult) {
-    script::SetKey(kEscape, true);
-    EXPECT_EQ(IsKeyDown(kEscape), 0);
-    EXPECT_EQ(IsKeyDown(kEscape), 1);
-    Start();  // the layer's end shuts input down again
-}
-
-// Only X and Y give directions (Z, Rx, Ry and Rz never do); buttons 1..24 give bits
-// 0x10 upwards, 25..32 nothing. A pad is read at most once per millisecond.
-TEST_F(InputTest, AxesAndButtonsGivePadBits) {
-    uint32_t pad = script::PlugPad();
-    Start();
+    // Only X and Y give directions (Z, Rx, Ry and Rz never do); buttons 1..24 give bits
+    // 0x10 upwards, 25..32 nothing. A pad is read at most once per millisecond.
     // clang-format off
     const int cases[][4] = {  // x, y, the other axes, bits
         {0, 0, 0, 0}, {-1, 0, 0, kL}, {1000, 0, 0, kR}, {0, 1, 0, kD}, {0, -1000, 0, kU},

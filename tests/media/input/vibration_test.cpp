@@ -17,9 +17,6 @@ protected:
     }
     int Low() const { return script::PadRumbleNow(pad).low; }
     int High() const { return script::PadRumbleNow(pad).high; }
-    uint32_t LastChangeMs() const {
-        return script::RumbleChange(pad, script::RumbleChangeCount(pad) - 1).atMs;
-    }
 
     uint32_t pad = 0;
 };
@@ -29,7 +26,7 @@ protected:
 // Powers changed while the pad vibrates without a limit are felt at once; above 500
 // the sine runs too (peaking once per 1.5 s period). The motors hold as long as the
 // pump renews their lease; a stop stops both.
-TEST_F(VibrationTest, PowerSetsTheConstantForceAndAbove500AlsoTheSine) {
+TEST_F(VibrationTest, PowerLimitRepeatedStartAndPauseWhileInactive) {
     StartWithPad();
     // clang-format off
     const int cases[][3] = {  // power, low motor, sine
@@ -55,12 +52,9 @@ TEST_F(VibrationTest, PowerSetsTheConstantForceAndAbove500AlsoTheSine) {
     EXPECT_EQ(Low() + High(), 0);
     StartPadVibration(1, -1, -1);  // keeps the power, which the stop set to full
     EXPECT_EQ(Low(), kFull);
-}
 
-// A limit stops the motors at the first pump at least that late. A repeated start
-// with the same power restarts only the timer: no motor changes, the sine runs on.
-TEST_F(VibrationTest, ATimeLimitStopsAtThePumpAndARepeatedStartRestartsOnlyTheTimer) {
-    StartWithPad();
+    // A limit stops the motors at the first pump at least that late. A repeated start
+    // with the same power restarts only the timer: no motor changes, the sine runs on.
     StartPadVibration(1, 600, 1000);
     uint32_t start = script::NowMs();
     script::AdvanceMs(999);
@@ -69,7 +63,7 @@ TEST_F(VibrationTest, ATimeLimitStopsAtThePumpAndARepeatedStartRestartsOnlyTheTi
     script::AdvanceMs(1);
     ProcessMessage();
     EXPECT_EQ(Low() + High(), 0);
-    EXPECT_EQ(LastChangeMs() - start, 1000u);
+    EXPECT_EQ(script::RumbleChange(pad, script::RumbleChangeCount(pad) - 1).atMs - start, 1000u);
 
     StartPadVibration(1, 800, 1000);
     RunFor(600);
@@ -83,12 +77,9 @@ TEST_F(VibrationTest, ATimeLimitStopsAtThePumpAndARepeatedStartRestartsOnlyTheTi
     EXPECT_GT(Low(), 0);
     RunFor(250);
     EXPECT_EQ(Low() + High(), 0);
-}
 
-// Both motors stop while the window is inactive; back in focus the sine restarts
-// through its 0.5 s attack. A stop while inactive is not undone by the focus.
-TEST_F(VibrationTest, VibrationPausesWhileInactiveAndTheSineRestartsThroughItsAttack) {
-    StartWithPad();
+    // Both motors stop while the window is inactive; back in focus the sine restarts
+    // through its 0.5 s attack. A stop while inactive is not undone by the focus.
     StartPadVibration(1, 900, -1);
     RunFor(750);
     ASSERT_GT(High(), 0);
