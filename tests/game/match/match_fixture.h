@@ -84,8 +84,6 @@ public:
         for (int32_t v : grid[row]) text += v == 0 ? '.' : v == CellWall ? '#' : char('0' + v);
         return text;
     }
-    // The falling piece as {kind, rotation, x, y}.
-    static Ints Piece() { return {match.pieceKind, match.rotation, match.pieceX, match.pieceY}; }
     // Holds exactly the given keys for `frames` frames of 17 ms and reads the pad, or
     // plays the whole rules of each frame as the round loop does.
     static void InputFrames(std::initializer_list<int> keys, int frames = 1, bool whole = false) {

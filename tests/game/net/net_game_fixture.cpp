@@ -35,7 +35,6 @@ void NetGameTest::SetUp() {
     networkSettings = NetworkSettings{};
     netHandle = -1;
     ResetConnectionLost();
-    netgame::onFlip = nullptr;
     netgame::flips = 0;
     for (int& e : netgame::effects) e = 0;
 }
@@ -53,6 +52,7 @@ int NetGameTest::ConnectMatch() {
 }
 
 void NetGameTest::ScriptKeys(std::vector<std::vector<int>> steps) {
+    netgame::flips = 0;
     netgame::onFlip = [steps](int frame) {
         const auto& held = steps[size_t(frame) < steps.size() ? size_t(frame) : steps.size() - 1];
         script::ReleaseAllKeys();

@@ -48,7 +48,8 @@ protected:
     void TearDown() override;
     // The library's match connection to a raw peer: netHandle is set; the peer socket.
     int ConnectMatch();
-    // Keys held from frame n on: each step is the list of key codes held.
+    // The keys held from now on: step n (key codes) after the n-th flip from here,
+    // counted from 0; the last step stays.
     void ScriptKeys(std::vector<std::vector<int>> steps);
     // Pixels of the last presented frame that are not black inside x1..x2-1, y1..y2-1.
     static int Lit(int x1, int y1, int x2, int y2);

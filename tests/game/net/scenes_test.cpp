@@ -9,7 +9,7 @@
 
 namespace {
 
-constexpr int kUp = 200, kDown = 208, kLeft = 203, kRight = 205, kDecide = 44, kCancel = 45;
+constexpr int kUp = 200, kDown = 208, kRight = 205, kDecide = 44, kCancel = 45;
 
 TEST_F(NetGameTest, ThePeerFileIsCreatedReadDigitByDigitAndSavedFromTheDigits) {
     LoadNetworkSettings();
@@ -57,7 +57,6 @@ TEST_F(NetGameTest, TheMenuWrapsEditsSavesWhenEditingEndsAndNotOnHost) {
                 {},    {kDecide}, {},       {kUp},   {},    {kCancel}, {},       {kUp},
                 {kUp}, {},        {kRight}, {},      {kUp}, {},        {kDecide}});
     EXPECT_EQ(RunNetworkMenu(), 1);
-    EXPECT_EQ(networkSettings.portDigits[0], 1);
     EXPECT_EQ(FileBytes("network.cfg"), Le32s({0, 0, 0, 0, 10000}));
     EXPECT_EQ(networkSettings.portCursor, 0) << "right after editing ended moves no digit cursor";
     EXPECT_EQ(netgame::effects[kEffectConfigCancel] * 10 + netgame::effects[kEffectConfigSelect],
@@ -67,11 +66,9 @@ TEST_F(NetGameTest, TheMenuWrapsEditsSavesWhenEditingEndsAndNotOnHost) {
     // Host leaves a file whose port the five digits cannot show as it was; back
     // saves the five digits.
     WriteFile("network.cfg", Le32s({0, 0, 0, 0, 123456}));
-    netgame::flips = 0;
     ScriptKeys({{}, {kDecide}});
     EXPECT_EQ(RunNetworkMenu(), 1);
     EXPECT_EQ(FileBytes("network.cfg"), Le32s({0, 0, 0, 0, 123456}));
-    netgame::flips = 0;
     ScriptKeys({{}, {kUp}, {}, {kDecide}});
     EXPECT_EQ(RunNetworkMenu(), -1);
     EXPECT_EQ(FileBytes("network.cfg"), Le32s({0, 0, 0, 0, 23456}));
@@ -144,7 +141,6 @@ TEST_F(NetGameTest, TheVersusResultReadsWholeMessagesCountsOnlyASeenEndAndShowsT
     EXPECT_EQ(match.ownWins, 0);
     EXPECT_EQ(GetNetWorkDataLength(netHandle), 100) << "a partial message stays in the stream";
     EXPECT_TRUE(script::NowMs() - start >= 3000u && script::NowMs() - start < 3000u + 34);
-    EXPECT_GT(Lit(68, 138, 324, 202), 0) << "the lose banner over the local well";
 
     match.opponentEndSeen = true;
     ShowVersusResult();

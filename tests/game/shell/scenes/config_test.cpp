@@ -1,14 +1,10 @@
 // The configuration screen: its editing rules, wrapping, saving and leaving.
-#include <gtest/gtest.h>
-
 #include <string.h>
 
-#include "pavex.h"
 #include "shell/config_screen.h"
 #include "shell/settings.h"
 #include "tests/game/golden.h"
 #include "tests/game/shell/scenes/scene_driver.h"
-#include "tests/support/scripted.h"
 
 namespace {
 
@@ -68,13 +64,12 @@ TEST_F(Config, EachItemHasItsDescriptionLineInWhiteWithABlueEdge) {
         if (now.flipped && now.frame % 2 == 1 && item < kConfigItems) {
             const script::Frame& f = script::LastPresented();
             int white = 0, blue = 0;
-            for (int y = kBand.y1; y < kBand.y2; ++y) {
+            for (int y = kBand.y1; y < kBand.y2; ++y)
                 for (int x = kBand.x1; x < kBand.x2; ++x) {
                     const uint32_t p = f.pixels[size_t(y) * f.width + x] & 0xFFFFFF;
                     white += p == 0xFFFFFF, blue += p == 0x0000FF;
                     bands[item].push_back(p);
                 }
-            }
             EXPECT_TRUE(white > 20 && blue > 20) << "item " << item;
         }
         if (now.frame == 2 * kConfigItems + 2) Hold({kEscape});

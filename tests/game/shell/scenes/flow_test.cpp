@@ -1,12 +1,11 @@
-// Whole program runs from the first title to the exit code: the order of the scenes,
-// the files written, and folders with damaged data.
-#include <gtest/gtest.h>
+// The program's start-up, and whole program runs from the first title to the exit
+// code: the order of the scenes, the files written, and folders with damaged data.
 #include <sys/stat.h>
 
 #include <algorithm>
 #include <filesystem>
 
-#include "pavex.h"
+#include "media/graphics/screen.h"
 #include "shell/app.h"
 #include "tests/game/shell/scenes/scene_driver.h"
 
@@ -31,6 +30,16 @@ void PlayOneEndlessRound(const Now& now) {
     if (now.scene == "over") Hold({});
 }
 
+// The scenes pace themselves: no wait for the vertical blank.
+TEST_F(SceneTest, StartUpLeavesTheLayerReadyForTheScenes) {
+    EXPECT_STREQ(script::WindowTitle(), "VORLANE v0.53");
+    EXPECT_TRUE(script::WindowOpen() && FrameIsWindowed() && FrameAlwaysRun());
+    EXPECT_EQ(ScreenDrawState().target, PAVEX_SCREEN_BACK);
+    const uint64_t slept = script::SleptMs();
+    ASSERT_EQ(FlipScreen(), 0);
+    EXPECT_EQ(script::SleptMs(), slept);
+}
+
 class Flow : public SceneTest {
 protected:
     void SetUp() override {
@@ -38,6 +47,14 @@ protected:
         EndMediaLayer();  // the program starts the layer itself
     }
 };
+
+TEST_F(Flow, AFailedStartUpReturnsMinusOneAndAClosedWindowExitsWithOne) {
+    script::SetDesktop(1920, 1080, 24);  // the layer refuses 24-bit desktops
+    EXPECT_EQ(RunApplication(), -1);
+    EXPECT_FALSE(script::WindowOpen());
+    script::Reset();
+    EXPECT_EXIT((script::RequestClose(), RunApplication()), ::testing::ExitedWithCode(1), "");
+}
 
 TEST_F(Flow, FirstRunPlaysARoundTheRecordViewAndConfigEscapeThenEndsByEscape) {
     SetScript(PlayOneEndlessRound);

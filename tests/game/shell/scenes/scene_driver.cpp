@@ -6,7 +6,6 @@
 #include <filesystem>
 
 #include "match/match_state.h"
-#include "media/core/frame.h"
 #include "pavex.h"
 #include "shell/app.h"
 #include "shell/best_record.h"
@@ -88,8 +87,7 @@ void LinkDataFileByFile() {
 }
 
 void SceneTest::SetUp() {
-    script::Reset();
-    FrameResetDefaults();
+    LayerTest::SetUp();
     D = Driver{};
     seen = Seen{};
     gameSettings = kDefaultGameSettings;
@@ -104,7 +102,7 @@ void SceneTest::SetUp() {
 
 void SceneTest::TearDown() {
     D.script = nullptr;
-    EndMediaLayer();
+    LayerTest::TearDown();
 }
 
 }  // namespace scene

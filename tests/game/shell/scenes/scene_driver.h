@@ -5,14 +5,12 @@
 #ifndef VORLANE_TESTS_GAME_SHELL_SCENE_DRIVER_H
 #define VORLANE_TESTS_GAME_SHELL_SCENE_DRIVER_H
 
-#include <gtest/gtest.h>
-
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "tests/game/files.h"
-#include "tests/support/temp_dir.h"
+#include "tests/support/layer_fixture.h"
 
 namespace scene {
 
@@ -54,11 +52,10 @@ extern Seen seen;
 void LinkData();
 void LinkDataFileByFile();
 
-class SceneTest : public ::testing::Test {
+class SceneTest : public LayerTest {
 protected:
-    void SetUp() override;  // fresh folder, fresh state, StartUpApplication, ./data
+    void SetUp() override;  // fresh game state, StartUpApplication, ./data
     void TearDown() override;
-    TempDir dir;
 };
 
 }  // namespace scene
