@@ -17,19 +17,15 @@ protected:
         LayerTest::SetUp();
         Start();
     }
-    // Index of the first frame of `track` in the recording (its first 64 frames
-    // matched), or -1.
-    static long Find(const std::vector<int16_t>& track, size_t from = 0) {
+    // The first frame of the recording that is not silent (its end when none is).
+    static size_t FirstSound() {
         const std::vector<int16_t>& rec = script::AudioPlayed();
-        for (size_t f = from; f + 64 <= rec.size() / 2; ++f) {
-            bool same = true;
-            for (size_t k = 0; k < 64 && same; ++k) same = rec[2 * (f + k)] == track[k];
-            if (same) return static_cast<long>(f);
-        }
-        return -1;
+        size_t f = 0;
+        while (f < rec.size() / 2 && rec[2 * f] == 0) ++f;
+        return f;
     }
     // Frames of the recording from `start` that equal the looped track (left).
-    static size_t MatchingRun(const std::vector<int16_t>& track, long start) {
+    static size_t MatchingRun(const std::vector<int16_t>& track, size_t start) {
         const std::vector<int16_t>& rec = script::AudioPlayed();
         size_t n = 0;
         while ((start + n) * 2 < rec.size() && rec[(start + n) * 2] == track[n % track.size()]) ++n;
@@ -50,9 +46,8 @@ TEST_F(MusicTest, LoopedMusicPlaysSeamlesslyThroughStalls) {
     script::AdvanceMs(2500);
     LeaveApiLock();
     script::AdvanceMs(1000);
-    long start = Find(track);
-    ASSERT_GE(start, 0);
-    EXPECT_LT(start, 2048);
+    const size_t start = FirstSound();
+    EXPECT_LT(start, 2048u);
     EXPECT_GE(MatchingRun(track, start), 44100u * 11);
 }
 
@@ -65,9 +60,7 @@ TEST_F(MusicTest, Mp3LoopIsGapless) {
     ASSERT_EQ(PlayMusicFile("t.mp3", 3), 0);
     script::AdvanceMs(3200);
     const std::vector<int16_t>& rec = script::AudioPlayed();
-    size_t first = 0;
-    while (first < rec.size() && rec[first] == 0) ++first;
-    first /= 2;
+    const size_t first = FirstSound();
     ASSERT_LT(first, 4096u);
     int worstStep = 0, worstRepeat = 0;
     for (size_t f = first + 2; f < first + 2 * 44100; ++f) {
@@ -86,8 +79,7 @@ TEST_F(MusicTest, TypeOneEndsAfterItsDataAndHaltIsHarmless) {
     ASSERT_EQ(PlayMusicFile("m.wav", 1), 0);
     ASSERT_EQ(SetMusicVolume(255), 0);
     script::AdvanceMs(5500);
-    long start = Find(track);
-    ASSERT_GE(start, 0);
+    const size_t start = FirstSound();
     EXPECT_EQ(MatchingRun(track, start), 44100u * 5);
     const std::vector<int16_t>& rec = script::AudioPlayed();
     for (size_t i = (start + 44100 * 5) * 2; i < rec.size(); ++i) ASSERT_EQ(rec[i], 0) << i;
@@ -143,8 +135,7 @@ TEST_F(MusicTest, StreamEntriesPlayInTurnWithRepeats) {
     std::vector<int16_t> want = a;  // a, b twice, a, then silence
     for (const auto* part : {&b, &b, &a}) want.insert(want.end(), part->begin(), part->end());
     want.push_back(0);
-    long start = Find(a);
-    ASSERT_GE(start, 0);
+    const size_t start = FirstSound();
     EXPECT_EQ(MatchingRun(want, start), want.size());
 }
 
