@@ -125,11 +125,8 @@ TEST_F(Renderer, MatchesTheReferenceOnThousandsOfRandomDraws) {
     std::vector<int> handles;
     for (int i = 0; i < 12; ++i) {
         const bool wide = i >= 8;
-        pictures.push_back({wide ? 70 + i : 1 + static_cast<int>(rng() % 30),
-                            wide ? 30 : 1 + static_cast<int>(rng() % 20),
-                            i % 2 == 1,
-                            0,
-                            {}});
+        const int w = wide ? 70 + i : 1 + static_cast<int>(rng() % 30);
+        pictures.push_back({w, wide ? 30 : 1 + static_cast<int>(rng() % 20), i % 2 == 1, 0, {}});
         Fill(rng, pictures.back());
         const Picture& p = pictures.back();
         handles.push_back(MakeGraphic(p.w, p.h, p.alpha, [&](int x, int y) { return p.At(x, y); }));
@@ -144,19 +141,13 @@ TEST_F(Renderer, MatchesTheReferenceOnThousandsOfRandomDraws) {
             for (int x = 0; x < c.w; ++x) c.px.push_back(from.At(c.x + x, c.y + y));
     };
     for (int i = 0; i < 8; ++i) {
-        const int parent = 8 + i % 4;
         const bool inRun = i < 6;
-        Picture c{inRun ? 13 : 30,
-                  inRun ? 10 : 24,
-                  false,
-                  0,
-                  {},
-                  parent,
-                  inRun ? 16 * (i % 4) + 2 : 21,
-                  i % 3};
+        Picture c{inRun ? 13 : 30, inRun ? 10 : 24, false, 0, {}, 8 + i % 4};
+        c.x = inRun ? 16 * (i % 4) + 2 : 21;
+        c.y = i % 3;
         cut(c);
         pictures.push_back(c);
-        handles.push_back(DeriveGraphic(c.x, c.y, c.w, c.h, handles[static_cast<size_t>(parent)]));
+        handles.push_back(DeriveGraphic(c.x, c.y, c.w, c.h, handles[8 + i % 4]));
     }
     std::vector<uint32_t> screen(static_cast<size_t>(kW) * kH);
     for (uint32_t& px : screen) px = rng() & 0xFFFFFF;
@@ -196,10 +187,10 @@ TEST_F(Renderer, MatchesTheReferenceOnThousandsOfRandomDraws) {
             Picture c = {
                 1 + static_cast<int>(rng() % 20), 1 + static_cast<int>(rng() % 20), true, 0, {}};
             const uint32_t colour = rng() & 0xFFFFFF;
-            std::vector<uint8_t> cover;
-            for (int i = 0; i < c.w * c.h; ++i) {
-                cover.push_back(rng() % 3 ? static_cast<uint8_t>(rng()) : 0);
-                c.px.push_back(colour | static_cast<uint32_t>(cover.back()) << 24);
+            std::vector<uint8_t> cover(static_cast<size_t>(c.w) * c.h);
+            for (uint8_t& a : cover) {
+                a = rng() % 3 ? static_cast<uint8_t>(rng()) : 0;
+                c.px.push_back(colour | uint32_t{a} << 24);
             }
             RenderCoverage(ScreenDrawState(), cover.data(), c.w, c.w, c.h, x1, y1, colour);
             ReferenceDraw(screen, c, x1, y1, x1 + c.w, y1 + c.h, true, st);
