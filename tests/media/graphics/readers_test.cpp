@@ -109,32 +109,6 @@ std::vector<uint32_t> Decode(int (*reader)(const uint8_t*, size_t, BaseImage*), 
 
 constexpr uint32_t R = 0xFF0000, G = 0x00FF00, K = 0;
 
-TEST_F(Readers, RunLengthBmpStaysInsideThePicture) {
-    using V = std::vector<uint32_t>;
-    // Rows are stored bottom-up: the first row decoded is the bottom one.
-    // A delta that moves past the picture ends it; what was skipped stays index 0.
-    EXPECT_EQ(Decode(ReadBmp, Bmp8(3, 2, 1, {2, 1, 0, 2, 9, 9, 3, 1})), (V{R, R, R, G, G, R}));
-    // Row ends past the last row end the picture.
-    EXPECT_EQ(Decode(ReadBmp, Bmp8(2, 2, 1, {1, 1, 0, 0, 1, 1, 0, 0, 0, 0, 2, 1})),
-              (V{G, R, G, R}));
-    // A run longer than the row is cut at its end and does not spill into the next.
-    EXPECT_EQ(Decode(ReadBmp, Bmp8(2, 2, 1, {255, 1, 0, 0, 1, 1})), (V{G, R, G, G}));
-    // A literal run longer than the row is cut too; the data after it still counts.
-    EXPECT_EQ(Decode(ReadBmp, Bmp8(2, 2, 1, {0, 5, 1, 1, 1, 1, 1, 0, 0, 0, 1, 1})),
-              (V{G, R, G, G}));
-    // A literal run that reads past the data ends the picture.
-    EXPECT_EQ(Decode(ReadBmp, Bmp8(2, 1, 1, {0, 200, 1})), (V{R, R}));
-    // Indexes beyond the palette are black.
-    EXPECT_EQ(Decode(ReadBmp, Bmp8(2, 1, 0, {1, 200, 0, 0})), (V{G, K}));
-    // Deltas move right by up to 255 pixels, and not past the row's end.
-    const std::vector<uint32_t> far = Decode(ReadBmp, Bmp8(200, 1, 1, {0, 2, 150, 0, 1, 1}));
-    EXPECT_EQ(far.size() == 200 ? far[150] : K, G);
-    EXPECT_EQ(Decode(ReadBmp, Bmp8(3, 2, 1, {0, 2, 5, 0, 2, 1, 0, 0, 1, 1})),
-              (V{G, R, R, R, R, R}));
-    // Top-down rows.
-    EXPECT_EQ(Decode(ReadBmp, Bmp8(1, -2, 0, {1, 0, 0, 0, 0, 0, 0, 0})), (V{G, R}));
-}
-
 TEST_F(Readers, ImpossibleSizesAreRefusedBeforeAnythingLargeIsAllocated) {
     Start(64, 48);
     TrackedSetTrace(-1, 0, 0, 0);  // every allocation is logged from here on
@@ -162,13 +136,38 @@ TEST_F(Readers, ImpossibleSizesAreRefusedBeforeAnythingLargeIsAllocated) {
     EXPECT_FALSE(Logged("mem alloc"));
 }
 
-TEST_F(Readers, TgaRulesAndRunsPastTheInput) {
-    Bytes tga = {0, 0, 10, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 0, 2, 0, 24, 0x20};
+// Runs of BMP and TGA stay inside the picture and the input; TGA rules; cut short
+// files fail.
+TEST_F(Readers, RunsStayInsideThePictureAndTheInputAndCutShortFilesFail) {
+    using V = std::vector<uint32_t>;
+    // Rows are stored bottom-up: the first row decoded is the bottom one.
+    // A delta that moves past the picture ends it; what was skipped stays index 0.
+    EXPECT_EQ(Decode(ReadBmp, Bmp8(3, 2, 1, {2, 1, 0, 2, 9, 9, 3, 1})), (V{R, R, R, G, G, R}));
+    // Row ends past the last row end the picture.
+    EXPECT_EQ(Decode(ReadBmp, Bmp8(2, 2, 1, {1, 1, 0, 0, 1, 1, 0, 0, 0, 0, 2, 1})),
+              (V{G, R, G, R}));
+    // A run longer than the row is cut at its end and does not spill into the next.
+    EXPECT_EQ(Decode(ReadBmp, Bmp8(2, 2, 1, {255, 1, 0, 0, 1, 1})), (V{G, R, G, G}));
+    // A literal run longer than the row is cut too; the data after it still counts.
+    EXPECT_EQ(Decode(ReadBmp, Bmp8(2, 2, 1, {0, 5, 1, 1, 1, 1, 1, 0, 0, 0, 1, 1})),
+              (V{G, R, G, G}));
+    // A literal run that reads past the data ends the picture.
+    EXPECT_EQ(Decode(ReadBmp, Bmp8(2, 1, 1, {0, 200, 1})), (V{R, R}));
+    // Indexes beyond the palette are black.
+    EXPECT_EQ(Decode(ReadBmp, Bmp8(2, 1, 0, {1, 200, 0, 0})), (V{G, K}));
+    // Deltas move right by up to 255 pixels, and not past the row's end.
+    const V far = Decode(ReadBmp, Bmp8(200, 1, 1, {0, 2, 150, 0, 1, 1}));
+    EXPECT_EQ(far.size() == 200 ? far[150] : K, G);
+    EXPECT_EQ(Decode(ReadBmp, Bmp8(3, 2, 1, {0, 2, 5, 0, 2, 1, 0, 0, 1, 1})),
+              (V{G, R, R, R, R, R}));
+    // Top-down rows.
+    EXPECT_EQ(Decode(ReadBmp, Bmp8(1, -2, 0, {1, 0, 0, 0, 0, 0, 0, 0})), (V{G, R}));
+
     const Bytes packets = {0x81, 0, 0, 0xFF, 0x01, 0, 0xFF, 0, 0xFF, 0, 0};
-    Bytes whole = tga;
+    Bytes whole = {0, 0, 10, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 0, 2, 0, 24, 0x20};  // 2 x 2, RLE
     whole.insert(whole.end(), packets.begin(), packets.end());
     // A run of two red pixels, then two literal pixels (green, blue).
-    EXPECT_EQ(Decode(ReadTga, whole), (std::vector<uint32_t>{R, R, G, 0x0000FF}));
+    EXPECT_EQ(Decode(ReadTga, whole), (V{R, R, G, 0x0000FF}));
     for (size_t cut = 1; cut < packets.size(); ++cut)
         EXPECT_TRUE(Decode(ReadTga, Bytes(whole.begin(), whole.end() - cut)).empty()) << cut;
     Bytes origin = whole;
@@ -181,16 +180,13 @@ TEST_F(Readers, TgaRulesAndRunsPastTheInput) {
     // A colour map starting at index 1: indexes outside it give zero pixels.
     const Bytes mapped = {0, 1, 1, 1,    0, 2, 0,   24, 0,   0, 0, 0, 4, 0,
                           1, 0, 8, 0x20, 0, 0, 255, 0,  255, 0, 0, 1, 2, 3};
-    EXPECT_EQ(Decode(ReadTga, mapped), (std::vector<uint32_t>{K, R, G, K}));
-}
-
-TEST_F(Readers, CutShortFilesFail) {
+    EXPECT_EQ(Decode(ReadTga, mapped), (V{K, R, G, K}));
     for (const char* f : {"png_rgba.png", "png_interlaced.png", "jpeg_progressive.jpg"}) {
-        const Bytes whole = archive_test::ReadFile(Image(f));
+        const Bytes file = archive_test::ReadFile(Image(f));
         auto reader = f[0] == 'p' ? ReadPng : ReadJpeg;
-        ASSERT_FALSE(Decode(reader, whole).empty());
-        for (size_t keep = 0; keep + 8 < whole.size(); keep += 7)
-            EXPECT_TRUE(Decode(reader, Bytes(whole.begin(), whole.begin() + keep)).empty()) << f;
+        ASSERT_FALSE(Decode(reader, file).empty());
+        for (size_t keep = 0; keep + 8 < file.size(); keep += 7)
+            EXPECT_TRUE(Decode(reader, Bytes(file.begin(), file.begin() + keep)).empty()) << f;
     }
     // Pixels or a palette that the file is too short for.
     const Bytes dds = archive_test::ReadFile(Image("dds_rgb24.dds"));
