@@ -37,7 +37,7 @@ std::vector<uint32_t> Alone(const std::string& sjis) {
     return Pixels({0, 0, 24, 24});
 }
 
-TEST_F(Text, FontTableLimitsAndFallbacks) {
+TEST_F(Text, FontTableLimitsFallbacksAndTheGlyphCache) {
     EXPECT_EQ(CreateFontToHandle("", 16, -1, 0, -1, -1, 0, -1, -1), -1);  // layer down
     Start(64, 48);
     std::vector<int> fonts;
@@ -63,11 +63,9 @@ TEST_F(Text, FontTableLimitsAndFallbacks) {
     EXPECT_TRUE(Logged("フォントの作成に失敗しました"));
     EXPECT_EQ(DrawTextWithFont(0, 0, "A", 0xFFFFFF, 0, 0x20000000 | 39), -1);
     EXPECT_TRUE(Logged("フォントハンドル値が異常です"));
-}
 
-TEST_F(Text, CacheSizeAndRoundRobin) {
+    // The cache's size and its round-robin replacement.
     EXPECT_EQ(FontCacheCapacityFor(16) * 10000 + FontCacheCapacityFor(8), 12802024);
-    Start(64, 48);
     FontInfo info;
     // Regular weight (thickness 4): no synthesised bold widening the advance.
     ASSERT_EQ(FontGetInfo(CreateFontToHandle("", 21, 4, 3, -1, 2, 0, -1, -1), &info), 0);
