@@ -31,7 +31,7 @@ TEST_F(GraphicHandles, LayoutCheckNumbersAndStaleHandles) {
     EXPECT_EQ(AddGraphic(16385, 1, 0, 0), -1);
 }
 
-TEST_F(GraphicHandles, CellsShareThePictureAndFollowTheGrid) {
+TEST_F(GraphicHandles, CellsShareThePictureAndScreenGraphicsAreDrawTargets) {
     Start(64, 48);
     std::filesystem::copy_file(Image("bmp_24bit.bmp"), "grid.bmp");
     const int whole = LoadImageHandle("grid.bmp");
@@ -62,6 +62,23 @@ TEST_F(GraphicHandles, CellsShareThePictureAndFollowTheGrid) {
     EXPECT_TRUE(Logged("グラフィックの分割に失敗しました in CreateDivGraphFromGraphImage"));
     EXPECT_EQ(TrackedBlockCount(), blocks);
     EXPECT_EQ(LoadImageDivided("missing.bmp", 0, 1, 1, 4, 4, cells), 0);  // count below 1
+
+    // Screen graphics are draw targets.
+    const int screen = AddGraphic(20, 10, 0, 1);
+    const int picture = MakeGraphic(4, 4, false, [](int, int) { return 0xFF123456u; });
+    EXPECT_EQ(SelectDrawTarget(picture), -1);  // only a screen graphic can be drawn on
+    ASSERT_EQ(SelectDrawTarget(screen), 0);
+    EXPECT_EQ(ScreenDrawState().clip.x2, 20);
+    ASSERT_EQ(DrawImage(18, 8, picture, 0), 0);
+    EXPECT_EQ(GraphicPixel(screen, 19, 9) & 0xFFFFFF, 0x123456u);
+    EXPECT_EQ(TargetPixel(17, 9), 0u);
+    ASSERT_EQ(ClearScreen(), 0);
+    EXPECT_EQ(GraphicPixel(screen, 19, 9) & 0xFFFFFF, 0u);
+    DeleteGraphic(screen, 0);
+    EXPECT_EQ(DrawImage(0, 0, picture, 0), 0);  // the target is gone: nothing happens
+    ASSERT_EQ(SelectDrawTarget(PAVEX_SCREEN_BACK), 0);
+    ASSERT_EQ(DrawImage(0, 0, picture, 0), 0);
+    EXPECT_EQ(TargetPixel(3, 3), 0x123456u);
 }
 
 TEST_F(GraphicHandles, DeletionLogsAndFlagsAndTheModeChangeDeletesAll) {
@@ -91,25 +108,6 @@ TEST_F(GraphicHandles, DeletionLogsAndFlagsAndTheModeChangeDeletesAll) {
               Logged("右記のグラフィックファイルのロードに失敗しました：notes.txt "));
     EndMediaLayer();
     EXPECT_EQ(TrackedBlockCount(), 0);
-}
-
-TEST_F(GraphicHandles, ScreenGraphicsAreDrawTargets) {
-    Start(64, 48);
-    const int screen = AddGraphic(20, 10, 0, 1);
-    const int picture = MakeGraphic(4, 4, false, [](int, int) { return 0xFF123456u; });
-    EXPECT_EQ(SelectDrawTarget(picture), -1);  // only a screen graphic can be drawn on
-    ASSERT_EQ(SelectDrawTarget(screen), 0);
-    EXPECT_EQ(ScreenDrawState().clip.x2, 20);
-    ASSERT_EQ(DrawImage(18, 8, picture, 0), 0);
-    EXPECT_EQ(GraphicPixel(screen, 19, 9) & 0xFFFFFF, 0x123456u);
-    EXPECT_EQ(TargetPixel(17, 9), 0u);
-    ASSERT_EQ(ClearScreen(), 0);
-    EXPECT_EQ(GraphicPixel(screen, 19, 9) & 0xFFFFFF, 0u);
-    DeleteGraphic(screen, 0);
-    EXPECT_EQ(DrawImage(0, 0, picture, 0), 0);  // the target is gone: nothing happens
-    ASSERT_EQ(SelectDrawTarget(PAVEX_SCREEN_BACK), 0);
-    ASSERT_EQ(DrawImage(0, 0, picture, 0), 0);
-    EXPECT_EQ(TargetPixel(3, 3), 0x123456u);
 }
 
 TEST_F(GraphicHandles, AFullTableEndsTheProgram) {
