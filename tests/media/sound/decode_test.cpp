@@ -99,9 +99,8 @@ TEST_F(DecodeTest, VorbisAndMp3DecodeCloseToTheSourceAndMp3TagsAreSkipped) {
     const std::string bare = logfile::ReadBytes("s.mp3");
     std::string body(300, '\xFF');
     for (size_t i = 1; i < body.size(); i += 4) body[i] = '\xFB';
-    std::string tag = "ID3";
-    tag += std::string("\x04\x00\x10", 3);      // version 4, footer flag
-    tag += std::string("\x00\x00\x02\x2C", 4);  // 300 as four 7-bit bytes
+    // Version 4 with the footer flag; 300 as four 7-bit bytes.
+    const std::string tag = std::string("ID3\x04\x00\x10\x00\x00\x02\x2C", 10);
     std::string footer = "3DI" + tag.substr(3);
     std::string trailer = "TAG" + std::string(125, '\xFF');
     const std::string cut = bare.substr(0, bare.size() - 50);
@@ -124,7 +123,7 @@ TEST_F(DecodeTest, VorbisAndMp3DecodeCloseToTheSourceAndMp3TagsAreSkipped) {
     EXPECT_EQ(Loaded("tagged.mp3"), plain);
 }
 
-TEST_F(DecodeTest, ChunkWalkTakesFmtFirstAndPadsOddChunks) {
+TEST_F(DecodeTest, ChunkWalkTakesFmtFirstPadsOddChunksAndRefusesHostileWavs) {
     std::vector<int16_t> tone = sf::Sine(1000, 44100, 441, 8000);
     sf::Write("list.wav", sf::Wav(tone, 1, 44100, {{"LIST", "INFOabc"}, {"junk", ""}}));
     EXPECT_EQ(Loaded("list.wav"), tone);
@@ -139,12 +138,10 @@ TEST_F(DecodeTest, ChunkWalkTakesFmtFirstAndPadsOddChunks) {
     EXPECT_EQ(LoadSound("missing.wav", 1, -1), -1);
     EXPECT_TRUE(Logged("右記のファイルのオープンに失敗しました：missing.wav"));
     EXPECT_TRUE(Logged("右記の音声ファイルのロードに失敗しました_1：missing.wav"));
-}
 
-// Truncations, zero-sized and overlong chunks, and a 4 GB data claim in a 1 KB
-// file: every one fails cleanly (or loads what is really there) and nothing large
-// is allocated.
-TEST_F(DecodeTest, HostileWavsFailCleanly) {
+    // Truncations, zero-sized and overlong chunks, and a 4 GB data claim in a 1 KB
+    // file: every one fails cleanly (or loads what is really there) and nothing large
+    // is allocated.
     const std::string good = sf::Wav(sf::Sine(200, 44100, 441, 8000), 1, 44100, {{"LIST", "x"}});
     for (size_t cut = 0; cut < good.size(); ++cut) {
         WavInfo w;
