@@ -32,7 +32,7 @@ protected:
 };
 
 // Four starts on three buffers: at most three copies, the fourth restarts the first.
-TEST_F(PlayTest, StartsRotateThroughTheBuffers) {
+TEST_F(PlayTest, StartsRotateThroughTheBuffersResumeAndShareOneCopy) {
     int h = Load(sf::Level(44100, 1000), 3);
     ASSERT_NE(h, -1);
     script::ClearAudioPlayed();
@@ -50,10 +50,9 @@ TEST_F(PlayTest, StartsRotateThroughTheBuffers) {
     EXPECT_EQ(At(1250), 1000);
     EXPECT_EQ(At(1400), 0);
     EXPECT_EQ(CheckSoundPlaying(h), 0);
-}
 
-TEST_F(PlayTest, FromTopZeroLeavesAPlayingBufferAndResumesAStoppedOne) {
-    int h = Load(sf::Level(44100, 1000));
+    // From the top or not: a playing buffer is left alone, a stopped one resumes.
+    h = Load(sf::Level(44100, 1000));
     script::ClearAudioPlayed();
     ASSERT_EQ(StartSound(h, 1, 1), 0);
     script::AdvanceMs(500);
@@ -73,6 +72,21 @@ TEST_F(PlayTest, FromTopZeroLeavesAPlayingBufferAndResumesAStoppedOne) {
     ASSERT_EQ(StartSound(h, 1, 0), 0);
     script::AdvanceMs(1200);
     EXPECT_EQ(At(900), 1000);
+
+    // Sounds loaded with buffers share one copy of their samples and go at shutdown.
+    const size_t before = TrackedTotalSize();
+    int one = Load(sf::Level(44100, 1), 1);
+    const size_t oneBuffer = TrackedTotalSize() - before;
+    int ten = Load(sf::Level(44100, 1), 12);  // more than 10 counts as 10
+    EXPECT_EQ(TrackedTotalSize() - before, 2 * oneBuffer);
+    for (int i = 0; i < 10; ++i) ASSERT_EQ(StartSound(ten, 3, 1), 0);
+    EXPECT_EQ(StartSound(one, 3, 1), 0);
+    script::ClearAudioPlayed();
+    script::AdvanceMs(100);
+    EXPECT_EQ(At(50), 11);
+    EndMediaLayer();  // deletes the sounds that are still loaded
+    EXPECT_TRUE(Logged("DirectSound の終了処理は正常に終了しました"));
+    EXPECT_EQ(TrackedTotalSize(), 0u);
 }
 
 // Volume 0..255 in hundredths of a decibel (255: 0, 128: -299, 60: -628, 1: -2406,
@@ -142,22 +156,6 @@ TEST_F(PlayTest, TypeZeroWaitsUntilTheEndHandlesAreCheckedAndTheTableIsFinite) {
     while (loaded <= 4096 && LoadSound("s.wav", 1, -1) != -1) ++loaded;
     EXPECT_EQ(loaded, 4096);
     EXPECT_TRUE(Logged("サウンドの数が許容量を越えました"));
-}
-
-TEST_F(PlayTest, LoadedSoundsShareOneCopyAndGoAtShutdown) {
-    const size_t before = TrackedTotalSize();
-    int one = Load(sf::Level(44100, 1), 1);
-    const size_t oneBuffer = TrackedTotalSize() - before;
-    int ten = Load(sf::Level(44100, 1), 12);  // more than 10 counts as 10
-    EXPECT_EQ(TrackedTotalSize() - before, 2 * oneBuffer);
-    for (int i = 0; i < 10; ++i) ASSERT_EQ(StartSound(ten, 3, 1), 0);
-    EXPECT_EQ(StartSound(one, 3, 1), 0);
-    script::ClearAudioPlayed();
-    script::AdvanceMs(100);
-    EXPECT_EQ(At(50), 11);
-    EndMediaLayer();  // deletes the sounds that are still loaded
-    EXPECT_TRUE(Logged("DirectSound の終了処理は正常に終了しました"));
-    EXPECT_EQ(TrackedTotalSize(), 0u);
 }
 
 class NoDeviceTest : public LayerTest {};
