@@ -56,7 +56,7 @@ TEST_F(Screen, ModesAreCheckedStoredAndSpaced) {
     EXPECT_EQ(script::LastPresented().width * 1000 + script::LastPresented().height, 640480);
 }
 
-TEST_F(Screen, DrawStateHoldsClipBrightnessAndTargetAndLeavingFullScreenIsLogged) {
+TEST_F(Screen, DrawStateHoldsClipBrightnessAndTargetAndTheDesktopRules) {
     ChangeWindowMode(0);
     EXPECT_EQ(SetDrawBrightness(300, -5, 128), 0);
     EXPECT_EQ(ScreenDrawState().bright, 0xFF0080u);
@@ -85,6 +85,15 @@ TEST_F(Screen, DrawStateHoldsClipBrightnessAndTargetAndLeavingFullScreenIsLogged
     EXPECT_FALSE(Logged("フルスクリーンモードから抜けます"));
     ASSERT_EQ(ChangeWindowMode(1), 0);
     EXPECT_TRUE(Logged("フルスクリーンモードから抜けます"));
+    // A desktop that no longer holds the screen closes the window.
+    script::SetDesktop(1920, 1080, 16);  // still fits
+    EXPECT_EQ(ProcessMessage(), 0);
+    script::SetDesktop(640, 480, 32);
+    ProcessMessage();
+    EXPECT_EQ(ProcessMessage(), -1);
+    EXPECT_FALSE(script::WindowOpen());
+    EXPECT_TRUE(
+        Logged("またはスクリーンが小さすぎるためか色ビット数の違いが大きいためか終了します"));
 }
 
 TEST_F(Screen, FlipShowsTheBackScreenAndClearLeavesTheFrontAlone) {
@@ -112,18 +121,6 @@ TEST_F(Screen, FlipShowsTheBackScreenAndClearLeavesTheFrontAlone) {
     EndMediaLayer();                                 // shutdown releases both surfaces
     EXPECT_EQ(TrackedBlockCount(), 0);
     EXPECT_EQ(ScreenDrawState().surface.pixels, nullptr);
-}
-
-TEST_F(Screen, ADesktopThatNoLongerHoldsTheScreenClosesTheWindow) {
-    Start();
-    script::SetDesktop(1920, 1080, 16);  // still fits
-    EXPECT_EQ(ProcessMessage(), 0);
-    script::SetDesktop(640, 480, 32);
-    ProcessMessage();
-    EXPECT_EQ(ProcessMessage(), -1);
-    EXPECT_FALSE(script::WindowOpen());
-    EXPECT_TRUE(
-        Logged("またはスクリーンが小さすぎるためか色ビット数の違いが大きいためか終了します"));
 }
 
 TEST_F(Screen, ScreenTooLargeForTheDesktopEndsTheProgram) {
