@@ -36,7 +36,7 @@ protected:
 // A looped track crosses its end with no gap: the recording is the track, again
 // and again, sample for sample - also while the main thread is blocked for 2 s at a
 // time and while the pump stalls for 2.5 s (the queue holds 3 to 4 s).
-TEST_F(MusicTest, LoopedMusicPlaysSeamlesslyThroughStalls) {
+TEST_F(MusicTest, LoopedMusicPlaysSeamlesslyThroughStallsAndMp3LoopsAreGapless) {
     std::vector<int16_t> track = sf::Pattern(44100 * 7 / 2);  // 3.5 s
     sf::Write("m.wav", sf::Wav(track, 1, 44100));
     script::ClearAudioPlayed();
@@ -49,11 +49,9 @@ TEST_F(MusicTest, LoopedMusicPlaysSeamlesslyThroughStalls) {
     const size_t start = FirstSound();
     EXPECT_LT(start, 2048u);
     EXPECT_GE(MatchingRun(track, start), 44100u * 11);
-}
 
-// An MP3 loop: the decoder cuts the encoder's delay and padding, so each pass is
-// exactly as long as the source and the passes are the same samples.
-TEST_F(MusicTest, Mp3LoopIsGapless) {
+    // An MP3 loop: the decoder cuts the encoder's delay and padding, so each pass is
+    // exactly as long as the source and the passes are the same samples.
     ASSERT_TRUE(sf::Run("sox -n -r 44100 -c 1 -b 16 t.wav synth 1 sine 441 vol 0.5"));
     ASSERT_TRUE(sf::Run("lame --quiet -b 128 t.wav t.mp3"));
     script::ClearAudioPlayed();
@@ -72,7 +70,7 @@ TEST_F(MusicTest, Mp3LoopIsGapless) {
 }
 
 // The tracks are longer than the first fill, so their end is met by a top-up.
-TEST_F(MusicTest, TypeOneEndsAfterItsDataAndHaltIsHarmless) {
+TEST_F(MusicTest, TypeOneEndsAfterItsDataHaltIsHarmlessAndStreamEntriesPlayInTurn) {
     std::vector<int16_t> track = sf::Pattern(44100 * 5);
     sf::Write("m.wav", sf::Wav(track, 1, 44100));
     script::ClearAudioPlayed();
@@ -102,16 +100,14 @@ TEST_F(MusicTest, TypeOneEndsAfterItsDataAndHaltIsHarmless) {
     for (int16_t v : script::AudioPlayed()) ASSERT_EQ(v, 0);
     EXPECT_EQ(PlayMusicFile("none.mp3", 3), -1);
     EXPECT_TRUE(Logged("ミュージックファイル none.mp3 の読み込みに失敗しました in LoadMusicMem"));
-}
 
-// Entries play one after the other with their repeats; the rules of adding them.
-TEST_F(MusicTest, StreamEntriesPlayInTurnWithRepeats) {
+    // Entries play one after the other with their repeats; the rules of adding them.
     std::vector<int16_t> a = sf::Pattern(4410), b = sf::Level(4410, 777);
     sf::Write("a.wav", sf::Wav(a, 1, 44100));
     sf::Write("b.wav", sf::Wav(b, 1, 44100));
     sf::Write("s.wav", sf::Wav(a, 1, 22050));
     ASSERT_EQ(SetSoundCreateMode(2), 0);
-    int h = LoadSound("a.wav", 1, -1);
+    h = LoadSound("a.wav", 1, -1);
     ASSERT_EQ(AddStreamSoundFile("b.wav", 1, h), 0);  // twice
     EXPECT_EQ(AddStreamSoundFile("s.wav", 0, h), -1);
     EXPECT_TRUE(Logged("フォーマットの違う音声データは同時に使うことは出来ません"));
@@ -135,8 +131,7 @@ TEST_F(MusicTest, StreamEntriesPlayInTurnWithRepeats) {
     std::vector<int16_t> want = a;  // a, b twice, a, then silence
     for (const auto* part : {&b, &b, &a}) want.insert(want.end(), part->begin(), part->end());
     want.push_back(0);
-    const size_t start = FirstSound();
-    EXPECT_EQ(MatchingRun(want, start), want.size());
+    EXPECT_EQ(MatchingRun(want, FirstSound()), want.size());
 }
 
 }  // namespace
