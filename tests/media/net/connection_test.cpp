@@ -39,7 +39,7 @@ TEST_F(NetTest, ConnectsByDefaultPortAndNameOnceAndOneListenerAcceptsNewestFirst
     EXPECT_EQ(GetNetWorkAcceptState(taken[2]), 1);
 }
 
-TEST_F(NetTest, SendsBeforeAPumpLeaveAsFramesInOneSegmentAndReceivesAreAllOrNothing) {
+TEST_F(NetTest, FramesLeaveInOneSegmentReceivesAreAllOrNothingAndALostPeerIsReportedOnce) {
     auto [h, peer] = ConnectToRawPeer();
     const Bytes two = Pattern(2, 1), body = Pattern(420, 2);
     tcp_info before{}, after{};
@@ -67,23 +67,23 @@ TEST_F(NetTest, SendsBeforeAPumpLeaveAsFramesInOneSegmentAndReceivesAreAllOrNoth
     EXPECT_EQ(Receive(h, 2), two);
     ASSERT_TRUE(raw::Send(peer, Bytes(wire.begin() + 20, wire.end())));
     EXPECT_EQ(Receive(h, 420), body);
-}
 
-TEST_F(NetTest, APeerThatClosesMidFrameIsReportedLostOnceAndClosedByTheNextPump) {
-    auto [h, peer] = AcceptRawPeer();
+    // A peer that closes mid-frame is reported lost once and closed by the next pump.
+    auto [lost, closer] = AcceptRawPeer();
     Bytes half = raw::Frame(Pattern(420, 5));
     half.resize(4 + 100);
-    ASSERT_TRUE(raw::Send(peer, half));
-    Drop(peer);
-    ASSERT_TRUE(PumpUntil([h = h] { return NetWorkSend(h, "four", 4) == -1; }, 5000, false));
+    ASSERT_TRUE(raw::Send(closer, half));
+    Drop(closer);
+    ASSERT_TRUE(
+        PumpUntil([lost = lost] { return NetWorkSend(lost, "four", 4) == -1; }, 5000, false));
     ProcessMessage();  // not reported yet: the handle stays
-    EXPECT_EQ(TakeLostNetWork(), h);
+    EXPECT_EQ(TakeLostNetWork(), lost);
     EXPECT_EQ(TakeLostNetWork(), -1);
-    EXPECT_EQ(GetNetWorkDataLength(h), 100) << "what came stays readable until the next pump";
-    EXPECT_EQ(GetNetWorkAcceptState(h), 0);
+    EXPECT_EQ(GetNetWorkDataLength(lost), 100) << "what came stays readable until the next pump";
+    EXPECT_EQ(GetNetWorkAcceptState(lost), 0);
     ProcessMessage();
-    EXPECT_EQ(GetNetWorkDataLength(h), -1);
-    EXPECT_EQ(CloseNetWorkHandle(h), -1);
+    EXPECT_EQ(GetNetWorkDataLength(lost), -1);
+    EXPECT_EQ(CloseNetWorkHandle(lost), -1);
     EXPECT_FALSE(Logged("有効なネットワークハンドルではありません")) << "stale handles are silent";
 }
 
