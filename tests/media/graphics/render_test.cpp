@@ -18,8 +18,7 @@ constexpr int kW = 72, kH = 40;
 
 struct Picture {
     int w, h;
-    bool alpha;
-    uint32_t key;
+    bool alpha;  // else black is the colour key
     std::vector<uint32_t> px;
     uint32_t At(int x, int y) const { return px[static_cast<size_t>(y) * w + x]; }
     // A cell: the rectangle at (x, y) of picture `parent`, sharing its pixels.
@@ -32,15 +31,14 @@ struct Settings {
     int clip[4];
 };
 
-// One destination pixel by the rule, channel by channel; false when left out.
-bool Blend(uint32_t& d, uint32_t s, bool alpha, uint32_t key, bool transparent,
-           const Settings& st) {
+// One destination pixel by the rule, channel by channel (left alone when left out).
+void Blend(uint32_t& d, uint32_t s, bool alpha, bool transparent, const Settings& st) {
     int a = 255;
     if (transparent && alpha) {
         a = static_cast<int>(s >> 24);
-        if (a == 0) return false;
+        if (a == 0) return;
     }
-    if (transparent && !alpha && (s & 0xFFFFFF) == key) return false;
+    if (transparent && !alpha && (s & 0xFFFFFF) == 0) return;
     uint32_t out = 0;
     for (int ch = 0; ch < 3; ++ch) {
         const int shift = 16 - 8 * ch;
@@ -70,7 +68,6 @@ bool Blend(uint32_t& d, uint32_t s, bool alpha, uint32_t key, bool transparent,
         out |= static_cast<uint32_t>(r) << shift;
     }
     d = out;
-    return true;
 }
 
 bool InClip(const Settings& st, int x, int y) {
@@ -93,11 +90,8 @@ void ReferenceDraw(std::vector<uint32_t>& screen, const Picture& p, int x1, int 
             int64_t v = ((2 * (y - top) + 1) * p.h) / (2 * h);
             if (x1 > x2) u = p.w - 1 - u;
             if (y1 > y2) v = p.h - 1 - v;
-            uint32_t& d = screen[static_cast<size_t>(y) * kW + x];
-            uint32_t keep = d;
-            if (Blend(keep, p.At(static_cast<int>(u), static_cast<int>(v)), p.alpha, p.key,
-                      transparent, st))
-                d = keep;
+            Blend(screen[static_cast<size_t>(y) * kW + x],
+                  p.At(static_cast<int>(u), static_cast<int>(v)), p.alpha, transparent, st);
         }
 }
 
@@ -126,7 +120,7 @@ TEST_F(Renderer, MatchesTheReferenceOnThousandsOfRandomDraws) {
     for (int i = 0; i < 12; ++i) {
         const bool wide = i >= 8;
         const int w = wide ? 70 + i : 1 + static_cast<int>(rng() % 30);
-        pictures.push_back({w, wide ? 30 : 1 + static_cast<int>(rng() % 20), i % 2 == 1, 0, {}});
+        pictures.push_back({w, wide ? 30 : 1 + static_cast<int>(rng() % 20), i % 2 == 1, {}});
         Fill(rng, pictures.back());
         const Picture& p = pictures.back();
         handles.push_back(MakeGraphic(p.w, p.h, p.alpha, [&](int x, int y) { return p.At(x, y); }));
@@ -142,7 +136,7 @@ TEST_F(Renderer, MatchesTheReferenceOnThousandsOfRandomDraws) {
     };
     for (int i = 0; i < 8; ++i) {
         const bool inRun = i < 6;
-        Picture c{inRun ? 13 : 30, inRun ? 10 : 24, false, 0, {}, 8 + i % 4};
+        Picture c{inRun ? 13 : 30, inRun ? 10 : 24, false, {}, 8 + i % 4};
         c.x = inRun ? 16 * (i % 4) + 2 : 21;
         c.y = i % 3;
         cut(c);
@@ -185,7 +179,7 @@ TEST_F(Renderer, MatchesTheReferenceOnThousandsOfRandomDraws) {
         const int x1 = coordinate(kW), y1 = coordinate(kH);
         if (rng() % 10 == 0) {  // text coverage: drawn as an alpha picture of one colour
             Picture c = {
-                1 + static_cast<int>(rng() % 20), 1 + static_cast<int>(rng() % 20), true, 0, {}};
+                1 + static_cast<int>(rng() % 20), 1 + static_cast<int>(rng() % 20), true, {}};
             const uint32_t colour = rng() & 0xFFFFFF;
             std::vector<uint8_t> cover(static_cast<size_t>(c.w) * c.h);
             for (uint8_t& a : cover) {
