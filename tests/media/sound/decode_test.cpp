@@ -21,8 +21,7 @@ protected:
         Start();
         // The reference: 0.5 s of a two-tone stereo chord, written by sox.
         ASSERT_TRUE(
-            sf::Run("sox -n -r 22050 -c 2 -b 16 src.wav synth 0.5 sine 440 sine 660 "
-                    "vol 0.8"));
+            sf::Run("sox -n -r 22050 -c 2 -b 16 src.wav synth 0.5 sine 440 sine 660 vol 0.8"));
     }
     // The loaded sound's samples, or empty when LoadSound failed.
     std::vector<int16_t> Loaded(const std::string& path) {
@@ -57,7 +56,7 @@ double Snr(const std::vector<int16_t>& got, const std::vector<int16_t>& want) {
 // Every PCM depth, mono, and the compressed encodings sox writes decode to sox's own
 // samples: 24 and 32 bits keep their top 16 bits where sox rounds (one step apart), and
 // compressed blocks may carry a few padding frames at the end.
-TEST_F(DecodeTest, WavsOfEveryEncodingDecodeToSoxSamples) {
+TEST_F(DecodeTest, WavVorbisAndMp3DecodeLikeIndependentDecodersAndMp3TagsAreSkipped) {
     // clang-format off
     const struct { const char* options; int tolerance; double slack; } cases[] = {
         {"-b 8 -e unsigned", 0, 0}, {"-b 16 -e signed", 0, 0}, {"-b 24 -e signed", 1, 0},
@@ -74,13 +73,11 @@ TEST_F(DecodeTest, WavsOfEveryEncodingDecodeToSoxSamples) {
         EXPECT_LE(MaxDiff(got, want), c.tolerance);
     }
     EXPECT_TRUE(Logged("サウンドデバイスの初期化... 成功しました"));
-}
 
-// Ogg keeps the exact length; MP3 is gapless (the encoder's delay and padding are gone,
-// as lame's own decoder does). Between an ID3v2.4 tag with footer in front and an ID3v1
-// trailer behind, both full of bytes that look like frame syncs, with a last frame cut
-// short against the trailer, the decoder gets exactly the whole frames between the tags.
-TEST_F(DecodeTest, VorbisAndMp3DecodeCloseToTheSourceAndMp3TagsAreSkipped) {
+    // Ogg keeps the exact length; MP3 is gapless (the encoder's delay and padding are gone,
+    // as lame's own decoder does). Between an ID3v2.4 tag with footer in front and an ID3v1
+    // trailer behind, both full of bytes that look like frame syncs, with a last frame cut
+    // short against the trailer, the decoder gets exactly the whole frames between the tags.
     ASSERT_TRUE(sf::Run("sox src.wav -r 44100 src44.wav"));
     std::vector<int16_t> source = SoxDecoded("src44.wav");
     ASSERT_TRUE(sf::Run("oggenc -Q -q 6 src44.wav -o s.ogg"));
