@@ -91,7 +91,7 @@ TEST_F(PlayTest, StartsRotateThroughTheBuffersResumeAndShareOneCopy) {
 
 // Volume 0..255 in hundredths of a decibel (255: 0, 128: -299, 60: -628, 1: -2406,
 // 0: silent but playing; above 255 counts as 255), applied as the gain 10^(mB/2000).
-TEST_F(PlayTest, VolumeTableAppliesAsGains) {
+TEST_F(PlayTest, MixerAppliesTheVolumeTableResamplesMonoToStereoAndSaturates) {
     int h = Load(sf::Level(44100 * 2, 20000));
     const struct {
         int volume, millibels;
@@ -105,13 +105,12 @@ TEST_F(PlayTest, VolumeTableAppliesAsGains) {
         EXPECT_NEAR(At(50), 20000 * pow(10.0, row.millibels / 2000.0), 1.0);
         EXPECT_EQ(CheckSoundPlaying(h), 1);
     }
-}
+    StopSound(h);
 
-TEST_F(PlayTest, MixerResamplesMonoToStereoAndSaturates) {
     // 22050 Hz: every second output frame is a source frame, the others halfway.
     std::vector<int16_t> ramp;
     for (int i = 0; i < 22050; ++i) ramp.push_back(static_cast<int16_t>((i % 200) * 100));
-    int h = Load(ramp, 1, 22050);
+    h = Load(ramp, 1, 22050);
     script::ClearAudioPlayed();
     ASSERT_EQ(StartSound(h, 1, 1), 0);
     script::AdvanceMs(1100);
