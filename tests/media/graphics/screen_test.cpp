@@ -23,16 +23,15 @@ void ExpectClip(int x1, int y1, int x2, int y2, int empty) {
               std::vector<int>({x1, y1, x2, y2, empty}));
 }
 
-TEST_F(Screen, ModesAreCheckedStoredAndSpaced) {
+TEST_F(Screen, ModesAreCheckedStoredAndSpacedAndFlipShowsTheBackScreen) {
     EXPECT_EQ(Size(), 6400480);
     EXPECT_EQ(ClearScreen(), -1);  // nothing runs before start-up
     EXPECT_EQ(FlipScreen(), -1);
     EXPECT_EQ(SelectDrawTarget(PAVEX_SCREEN_BACK), -1);
-    const int bad[][4] = {{800, 600, 24, 60},
-                          {0, 600, 32, 60},
-                          {-5, 600, 32, 60},
-                          {100000, 600, 32, 60},
-                          {800, 600, 32, -2}};
+    // clang-format off
+    const int bad[][4] = {{800, 600, 24, 60}, {0, 600, 32, 60}, {-5, 600, 32, 60},
+                          {100000, 600, 32, 60}, {800, 600, 32, -2}};
+    // clang-format on
     for (const auto& m : bad) EXPECT_EQ(SetScreenMode(m[0], m[1], m[2], m[3]), -1);
     EXPECT_EQ(Size(), 6400480);
 
@@ -54,6 +53,31 @@ TEST_F(Screen, ModesAreCheckedStoredAndSpaced) {
     ASSERT_EQ(SelectDrawTarget(PAVEX_SCREEN_BACK), 0);
     ASSERT_EQ(FlipScreen(), 0);
     EXPECT_EQ(script::LastPresented().width * 1000 + script::LastPresented().height, 640480);
+
+    // Flip shows the back screen; clear leaves the front alone.
+    SetFlipWaitsVBlank(0);
+    const int at = 123 * 640 + 456;  // whole frames are compared by the game's golden tests
+    ScreenDrawState().surface.pixels[at] = 0xABCDEF;
+    const int shown = script::PresentedCount();
+    const uint64_t slept = script::SleptMs();
+    ASSERT_EQ(FlipScreen(), 0);
+    EXPECT_EQ(script::SleptMs(), slept);  // no vertical-blank wait asked: no sleep
+    ASSERT_EQ(script::PresentedCount(), shown + 1);
+    EXPECT_EQ(script::LastPresented().pixels[at], 0xABCDEFu);
+    ASSERT_EQ(ClearScreen(), 0);
+    EXPECT_EQ(ScreenSurface(PAVEX_SCREEN_BACK).pixels[at], 0u);
+    EXPECT_EQ(ScreenSurface(PAVEX_SCREEN_FRONT).pixels[at], 0xABCDEFu);
+    ASSERT_EQ(FlipScreen(), 0);
+    EXPECT_EQ(script::LastPresented().pixels[at], 0u);
+
+    SetFlipWaitsVBlank(1);
+    ASSERT_EQ(FlipScreen(), 0);
+    before = script::NowMs();
+    for (int i = 0; i < 6; ++i) ASSERT_EQ(FlipScreen(), 0);
+    EXPECT_NEAR(script::NowMs() - before, 100u, 2u);  // six blanks of a 60 Hz rhythm
+    EndMediaLayer();                                  // shutdown releases both surfaces
+    EXPECT_EQ(TrackedBlockCount(), 0);
+    EXPECT_EQ(ScreenDrawState().surface.pixels, nullptr);
 }
 
 TEST_F(Screen, DrawStateHoldsClipBrightnessAndTargetAndTheDesktopRules) {
@@ -94,33 +118,6 @@ TEST_F(Screen, DrawStateHoldsClipBrightnessAndTargetAndTheDesktopRules) {
     EXPECT_FALSE(script::WindowOpen());
     EXPECT_TRUE(
         Logged("またはスクリーンが小さすぎるためか色ビット数の違いが大きいためか終了します"));
-}
-
-TEST_F(Screen, FlipShowsTheBackScreenAndClearLeavesTheFrontAlone) {
-    Start();
-    SetFlipWaitsVBlank(0);
-    const int at = 123 * 800 + 456;  // whole frames are compared by the game's golden tests
-    ScreenDrawState().surface.pixels[at] = 0xABCDEF;
-    const int before = script::PresentedCount();
-    const uint64_t slept = script::SleptMs();
-    ASSERT_EQ(FlipScreen(), 0);
-    EXPECT_EQ(script::SleptMs(), slept);  // no vertical-blank wait asked: no sleep
-    ASSERT_EQ(script::PresentedCount(), before + 1);
-    EXPECT_EQ(script::LastPresented().pixels[at], 0xABCDEFu);
-    ASSERT_EQ(ClearScreen(), 0);
-    EXPECT_EQ(ScreenSurface(PAVEX_SCREEN_BACK).pixels[at], 0u);
-    EXPECT_EQ(ScreenSurface(PAVEX_SCREEN_FRONT).pixels[at], 0xABCDEFu);
-    ASSERT_EQ(FlipScreen(), 0);
-    EXPECT_EQ(script::LastPresented().pixels[at], 0u);
-
-    SetFlipWaitsVBlank(1);
-    ASSERT_EQ(FlipScreen(), 0);
-    const uint32_t start = script::NowMs();
-    for (int i = 0; i < 6; ++i) ASSERT_EQ(FlipScreen(), 0);
-    EXPECT_NEAR(script::NowMs() - start, 100u, 2u);  // six blanks of a 60 Hz rhythm
-    EndMediaLayer();                                 // shutdown releases both surfaces
-    EXPECT_EQ(TrackedBlockCount(), 0);
-    EXPECT_EQ(ScreenDrawState().surface.pixels, nullptr);
 }
 
 TEST_F(Screen, ScreenTooLargeForTheDesktopEndsTheProgram) {
