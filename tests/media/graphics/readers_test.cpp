@@ -74,20 +74,16 @@ void Put32(Bytes& b, size_t at, uint32_t v) {
 
 // An 8-bit BMP (two palette entries: red and green) with the given pixel bytes.
 Bytes Bmp8(int32_t w, int32_t h, uint32_t compression, const Bytes& pixels) {
-    Bytes b(54 + 8 + pixels.size());
-    b[0] = 'B';
-    b[1] = 'M';
-    Put32(b, 10, 62);
-    Put32(b, 14, 40);
+    Bytes b = {'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 62, 0, 0, 0, 40};  // the pixels at 62
+    b.resize(62);
     Put32(b, 18, static_cast<uint32_t>(w));
     Put32(b, 22, static_cast<uint32_t>(h));
-    b[26] = 1;
+    b[26] = 1;  // one plane of 8 bits
     b[28] = 8;
     Put32(b, 30, compression);
     Put32(b, 46, 2);
-    b[56] = 0xFF;  // entry 0: red (B G R 0)
-    b[59] = 0xFF;  // entry 1: green
-    std::copy(pixels.begin(), pixels.end(), b.begin() + 62);
+    b[56] = b[59] = 0xFF;  // entry 0: red, entry 1: green (B G R 0)
+    b.insert(b.end(), pixels.begin(), pixels.end());
     return b;
 }
 
