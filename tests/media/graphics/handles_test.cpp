@@ -12,7 +12,7 @@ namespace {
 
 using GraphicHandles = GraphicsTest;
 
-TEST_F(GraphicHandles, LayoutCheckNumbersAndStaleHandles) {
+TEST_F(GraphicHandles, LayoutCellsScreenGraphicsAndDeletion) {
     EXPECT_EQ(DeleteAllGraphics(0), 0);  // before start-up: nothing to do
     Start(64, 48);
     EXPECT_EQ(GraphicCount(), 0);  // the start-up pass leaves no graphic behind
@@ -29,18 +29,16 @@ TEST_F(GraphicHandles, LayoutCheckNumbersAndStaleHandles) {
     }
     EXPECT_EQ(AddGraphic(0, 5, 0, 0), -1);
     EXPECT_EQ(AddGraphic(16385, 1, 0, 0), -1);
-}
 
-TEST_F(GraphicHandles, CellsShareThePictureAndScreenGraphicsAreDrawTargets) {
-    Start(64, 48);
+    // Cells share their picture and follow the grid.
     std::filesystem::copy_file(Image("bmp_24bit.bmp"), "grid.bmp");
     const int whole = LoadImageHandle("grid.bmp");
     const int blocks = TrackedBlockCount();
     int cells[9];
     cells[7] = -7;
     ASSERT_EQ(LoadImageDivided("grid.bmp", 7, 3, 3, 10, 6, cells), 0);
-    EXPECT_EQ(cells[7], -7);  // only seven made
-    EXPECT_EQ(GraphicCount(), 8);
+    EXPECT_EQ(cells[7], -7);        // only seven made
+    EXPECT_EQ(GraphicCount(), 10);  // and the two above
     for (int k = 0; k < 7; ++k) {
         const GraphicRecord* r = GetGraphicRecord(cells[k]);
         ASSERT_NE(r, nullptr);
@@ -79,10 +77,8 @@ TEST_F(GraphicHandles, CellsShareThePictureAndScreenGraphicsAreDrawTargets) {
     ASSERT_EQ(SelectDrawTarget(PAVEX_SCREEN_BACK), 0);
     ASSERT_EQ(DrawImage(0, 0, picture, 0), 0);
     EXPECT_EQ(TargetPixel(3, 3), 0x123456u);
-}
 
-TEST_F(GraphicHandles, DeletionLogsAndFlagsAndTheModeChangeDeletesAll) {
-    Start(64, 48);
+    // Deletion logs and flags; the mode change deletes all.
     std::filesystem::create_directories("pics");
     std::filesystem::copy_file(Image("png_rgb.png"), "pics/one.png");
     const int a = LoadImageHandle("pics/one.png");
