@@ -105,36 +105,10 @@ std::vector<uint32_t> Decode(int (*reader)(const uint8_t*, size_t, BaseImage*), 
 
 constexpr uint32_t R = 0xFF0000, G = 0x00FF00, K = 0;
 
-TEST_F(Readers, ImpossibleSizesAreRefusedBeforeAnythingLargeIsAllocated) {
-    Start(64, 48);
-    TrackedSetTrace(-1, 0, 0, 0);  // every allocation is logged from here on
-    const Bytes pixels(64, 0);
-    for (int32_t v : {0, INT_MIN, INT_MAX, 16385, -16385}) {
-        EXPECT_TRUE(Decode(ReadBmp, Bmp8(v, 4, 0, pixels)).empty()) << v;
-        EXPECT_TRUE(Decode(ReadBmp, Bmp8(4, v, 0, pixels)).empty()) << v;
-    }
-    // 4095 x 4095 claimed by a tiny file, plain and run-length.
-    EXPECT_TRUE(Decode(ReadBmp, Bmp8(4095, 4095, 0, Bytes(40, 1))).empty());
-    EXPECT_TRUE(Decode(ReadBmp, Bmp8(4095, 4095, 1, {0, 1})).empty());
-    Bytes tga(40, 0);
-    tga[2] = 2;
-    tga[12] = tga[14] = 0xFF;
-    tga[13] = tga[15] = 0x0F;  // 4095 x 4095
-    tga[16] = 24;
-    EXPECT_TRUE(Decode(ReadTga, tga).empty());
-    tga[2] = 10;  // run-length: still more than 40 bytes can hold
-    EXPECT_TRUE(Decode(ReadTga, tga).empty());
-    // Width x height x 4 x 2 overflowing 32 bits, in raw BGRA.
-    Bytes raw = {'B', 'G', 'R', 'A', 16, 16, 16, 16, 0, 0, 1, 0, 0, 0, 1, 0};
-    raw.resize(4096);
-    EXPECT_TRUE(Decode(ReadRawBgra, raw).empty());
-    TrackedSetTrace(0, 0, 0, 0);
-    EXPECT_FALSE(Logged("mem alloc"));
-}
-
 // Runs of BMP and TGA stay inside the picture and the input; TGA rules; cut short
-// files fail.
-TEST_F(Readers, RunsStayInsideThePictureAndTheInputAndCutShortFilesFail) {
+// files fail; impossible sizes allocate nothing large.
+TEST_F(Readers, HostileInputStaysInsideThePictureAndTheInputAndAllocatesNothingLarge) {
+    Start(64, 48);
     using V = std::vector<uint32_t>;
     // Rows are stored bottom-up: the first row decoded is the bottom one.
     // A delta that moves past the picture ends it; what was skipped stays index 0.
@@ -190,6 +164,31 @@ TEST_F(Readers, RunsStayInsideThePictureAndTheInputAndCutShortFilesFail) {
     Bytes fullPalette = Bmp8(2, 1, 0, Bytes(1000, 0));
     Put32(fullPalette, 46, 0);  // all 256 entries: 1024 bytes
     EXPECT_TRUE(Decode(ReadBmp, fullPalette).empty());
+
+    // Impossible sizes are refused before anything large is allocated.
+    TrackedSetTrace(-1, 0, 0, 0);  // every allocation is logged from here on
+    const Bytes pixels(64, 0);
+    for (int32_t v : {0, INT_MIN, INT_MAX, 16385, -16385}) {
+        EXPECT_TRUE(Decode(ReadBmp, Bmp8(v, 4, 0, pixels)).empty()) << v;
+        EXPECT_TRUE(Decode(ReadBmp, Bmp8(4, v, 0, pixels)).empty()) << v;
+    }
+    // 4095 x 4095 claimed by a tiny file, plain and run-length.
+    EXPECT_TRUE(Decode(ReadBmp, Bmp8(4095, 4095, 0, Bytes(40, 1))).empty());
+    EXPECT_TRUE(Decode(ReadBmp, Bmp8(4095, 4095, 1, {0, 1})).empty());
+    Bytes tga(40, 0);
+    tga[2] = 2;
+    tga[12] = tga[14] = 0xFF;
+    tga[13] = tga[15] = 0x0F;  // 4095 x 4095
+    tga[16] = 24;
+    EXPECT_TRUE(Decode(ReadTga, tga).empty());
+    tga[2] = 10;  // run-length: still more than 40 bytes can hold
+    EXPECT_TRUE(Decode(ReadTga, tga).empty());
+    // Width x height x 4 x 2 overflowing 32 bits, in raw BGRA.
+    Bytes raw = {'B', 'G', 'R', 'A', 16, 16, 16, 16, 0, 0, 1, 0, 0, 0, 1, 0};
+    raw.resize(4096);
+    EXPECT_TRUE(Decode(ReadRawBgra, raw).empty());
+    TrackedSetTrace(0, 0, 0, 0);
+    EXPECT_FALSE(Logged("mem alloc"));
 }
 
 }  // namespace
