@@ -37,9 +37,25 @@ std::vector<uint32_t> Alone(const std::string& sjis) {
     return Pixels({0, 0, 24, 24});
 }
 
-TEST_F(Text, FontTableLimitsFallbacksAndTheGlyphCache) {
+// Compares the rectangle with the stored picture; on a difference writes the actual
+// one beside the test.
+void ExpectGolden(const Rect& r, const std::string& name) {
+    const std::string path = std::string(TEST_GOLDEN) + "/" + name + ".png";
+    const std::vector<uint32_t> actual = Pixels(r);
+    std::vector<uint32_t> expected;
+    const int handle = LoadImageHandle(path.c_str());
+    for (int y = 0; handle >= 0 && y < r.h && y < GetGraphicRecord(handle)->height; ++y)
+        for (int x = 0; x < r.w && x < GetGraphicRecord(handle)->width; ++x)
+            expected.push_back(GraphicPixel(handle, x, y) & 0xFFFFFF);
+    if (actual == expected) return;
+    const std::string out = std::string(TEST_OUTPUT) + "/" + name + ".actual.bmp";
+    SaveScreenToBmp(r.x, r.y, r.x + r.w, r.y + r.h, out.c_str());
+    ADD_FAILURE() << name << " differs from " << path << "; see " << TEST_OUTPUT;
+}
+
+TEST_F(Text, FontsTheCacheThePenWalkJapaneseGlyphsAndGoldenPictures) {
     EXPECT_EQ(CreateFontToHandle("", 16, -1, 0, -1, -1, 0, -1, -1), -1);  // layer down
-    Start(64, 48);
+    Start(800, 600);
     std::vector<int> fonts;
     for (int i = 0; i < kFontSlotCount; ++i) {
         fonts.push_back(CreateFontToHandle("", 12, -1, 0, -1, -1, 0, -1, -1));
@@ -72,38 +88,19 @@ TEST_F(Text, FontTableLimitsFallbacksAndTheGlyphCache) {
     EXPECT_EQ(info.cellSize, 32);    // 21 + 2 x 2, to a multiple of 8
     EXPECT_EQ(info.lineHeight, 26);  // 21 + 2 x 2, to an even number
 
-    const int font = CreateFontToHandle("", 136, -1, 2, -1, -1, 0, -1, -1);
-    ASSERT_EQ(FontGetInfo(font, &info), 0);
+    const int big = CreateFontToHandle("", 136, -1, 2, -1, -1, 0, -1, -1);
+    ASSERT_EQ(FontGetInfo(big, &info), 0);
     ASSERT_EQ(info.cacheCapacity, 20);
-    EXPECT_GT(TextWidth(font, "ABCDEFGHIJKLMNOPQRST"), 0);
-    EXPECT_EQ(FontCachedSlot(font, 'A'), 0);
-    EXPECT_EQ(FontCachedSlot(font, 'T'), 19);
-    TextWidth(font, "U");  // the 21st character replaces the first
-    EXPECT_EQ(FontCachedSlot(font, 'U'), 0);
-    EXPECT_EQ(FontCachedSlot(font, 'A'), -1);
-    TextWidth(font, "A");  // rendered again, in the next slot
-    EXPECT_EQ(FontCachedSlot(font, 'A'), 1);
-    EXPECT_EQ(FontCachedSlot(font, 'B'), -1);
-}
+    EXPECT_GT(TextWidth(big, "ABCDEFGHIJKLMNOPQRST"), 0);
+    EXPECT_EQ(FontCachedSlot(big, 'A'), 0);
+    EXPECT_EQ(FontCachedSlot(big, 'T'), 19);
+    TextWidth(big, "U");  // the 21st character replaces the first
+    EXPECT_EQ(FontCachedSlot(big, 'U'), 0);
+    EXPECT_EQ(FontCachedSlot(big, 'A'), -1);
+    TextWidth(big, "A");  // rendered again, in the next slot
+    EXPECT_EQ(FontCachedSlot(big, 'A'), 1);
+    EXPECT_EQ(FontCachedSlot(big, 'B'), -1);
 
-// Compares the rectangle with the stored picture; on a difference writes the actual
-// one beside the test.
-void ExpectGolden(const Rect& r, const std::string& name) {
-    const std::string path = std::string(TEST_GOLDEN) + "/" + name + ".png";
-    const std::vector<uint32_t> actual = Pixels(r);
-    std::vector<uint32_t> expected;
-    const int handle = LoadImageHandle(path.c_str());
-    for (int y = 0; handle >= 0 && y < r.h && y < GetGraphicRecord(handle)->height; ++y)
-        for (int x = 0; x < r.w && x < GetGraphicRecord(handle)->width; ++x)
-            expected.push_back(GraphicPixel(handle, x, y) & 0xFFFFFF);
-    if (actual == expected) return;
-    const std::string out = std::string(TEST_OUTPUT) + "/" + name + ".actual.bmp";
-    SaveScreenToBmp(r.x, r.y, r.x + r.w, r.y + r.h, out.c_str());
-    ADD_FAILURE() << name << " differs from " << path << "; see " << TEST_OUTPUT;
-}
-
-TEST_F(Text, PenWalkBlanksJapaneseGlyphsAndGoldenPicturesOfTheGamesTexts) {
-    Start(800, 600);
     const int font = TextDefaultFont();
     // Each character alone at the pen position the ones before it leave.
     int pen = 516;
