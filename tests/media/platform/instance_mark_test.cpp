@@ -25,7 +25,7 @@ int InChild(F child) {
 
 }  // namespace
 
-TEST(InstanceMark, SecondProcessSeesTheFirstUntilItLetsGoOrDies) {
+TEST(InstanceMark, SecondProcessSeesTheFirstUntilItLetsGoOrDiesAndBadNamesAreRefused) {
     const std::string name = "vorlane-test-mark-" + std::to_string(getpid());
     const char* n = name.c_str();
     EXPECT_EQ(PlatInstanceExists(n), 0);
@@ -48,9 +48,8 @@ TEST(InstanceMark, SecondProcessSeesTheFirstUntilItLetsGoOrDies) {
               -1);
     EXPECT_EQ(PlatInstanceCreate(n), 0);
     PlatInstanceRelease();
-}
 
-TEST(InstanceMark, BadNamesAreRefused) {
+    // Bad names are refused.
     EXPECT_EQ(PlatInstanceCreate(""), -1);
     EXPECT_EQ(PlatInstanceCreate(nullptr), -1);
     EXPECT_EQ(PlatInstanceCreate(std::string(200, 'x').c_str()), -1);

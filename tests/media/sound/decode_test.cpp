@@ -56,7 +56,7 @@ double Snr(const std::vector<int16_t>& got, const std::vector<int16_t>& want) {
 // Every PCM depth, mono, and the compressed encodings sox writes decode to sox's own
 // samples: 24 and 32 bits keep their top 16 bits where sox rounds (one step apart), and
 // compressed blocks may carry a few padding frames at the end.
-TEST_F(DecodeTest, WavVorbisAndMp3DecodeLikeIndependentDecodersAndMp3TagsAreSkipped) {
+TEST_F(DecodeTest, DecodersMatchIndependentOnesAndTheTagAndChunkWalksResistHostileFiles) {
     // clang-format off
     const struct { const char* options; int tolerance; double slack; } cases[] = {
         {"-b 8 -e unsigned", 0, 0}, {"-b 16 -e signed", 0, 0}, {"-b 24 -e signed", 1, 0},
@@ -118,16 +118,15 @@ TEST_F(DecodeTest, WavVorbisAndMp3DecodeLikeIndependentDecodersAndMp3TagsAreSkip
     std::vector<int16_t> plain = Loaded("cut.mp3");
     ASSERT_FALSE(plain.empty());
     EXPECT_EQ(Loaded("tagged.mp3"), plain);
-}
 
-TEST_F(DecodeTest, ChunkWalkTakesFmtFirstPadsOddChunksAndRefusesHostileWavs) {
+    // The chunk walk takes "fmt " first and pads odd chunks.
     std::vector<int16_t> tone = sf::Sine(1000, 44100, 441, 8000);
     sf::Write("list.wav", sf::Wav(tone, 1, 44100, {{"LIST", "INFOabc"}, {"junk", ""}}));
     EXPECT_EQ(Loaded("list.wav"), tone);
     // The same bytes with another chunk in front of "fmt ".
-    const std::string plain = sf::Wav(tone, 1, 44100);
+    const std::string plainWav = sf::Wav(tone, 1, 44100);
     const std::string moved =
-        plain.substr(0, 12) + std::string("LIST\x04\0\0\0INFO", 12) + plain.substr(12);
+        plainWav.substr(0, 12) + std::string("LIST\x04\0\0\0INFO", 12) + plainWav.substr(12);
     sf::Write("moved.wav", moved);
     EXPECT_EQ(LoadSound("moved.wav", 1, -1), -1);
     EXPECT_TRUE(Logged("音声ファイルのＰＣＭへの変換に失敗しました"));

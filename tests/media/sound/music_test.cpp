@@ -36,7 +36,7 @@ protected:
 // A looped track crosses its end with no gap: the recording is the track, again
 // and again, sample for sample - also while the main thread is blocked for 2 s at a
 // time and while the pump stalls for 2.5 s (the queue holds 3 to 4 s).
-TEST_F(MusicTest, LoopedMusicPlaysSeamlesslyThroughStallsAndMp3LoopsAreGapless) {
+TEST_F(MusicTest, LoopsAreSeamlessTypeOneEndsHaltIsHarmlessAndStreamEntriesPlayInTurn) {
     std::vector<int16_t> track = sf::Pattern(44100 * 7 / 2);  // 3.5 s
     sf::Write("m.wav", sf::Wav(track, 1, 44100));
     script::ClearAudioPlayed();
@@ -67,20 +67,18 @@ TEST_F(MusicTest, LoopedMusicPlaysSeamlesslyThroughStallsAndMp3LoopsAreGapless) 
     }
     EXPECT_LE(worstStep, 1200);  // a 441 Hz sine of 16384 moves at most 1029 a frame
     EXPECT_LE(worstRepeat, 2);
-}
 
-// The tracks are longer than the first fill, so their end is met by a top-up.
-TEST_F(MusicTest, TypeOneEndsAfterItsDataHaltIsHarmlessAndStreamEntriesPlayInTurn) {
-    std::vector<int16_t> track = sf::Pattern(44100 * 5);
-    sf::Write("m.wav", sf::Wav(track, 1, 44100));
+    // The tracks are longer than the first fill, so their end is met by a top-up.
+    std::vector<int16_t> five = sf::Pattern(44100 * 5);
+    sf::Write("m.wav", sf::Wav(five, 1, 44100));
     script::ClearAudioPlayed();
     ASSERT_EQ(PlayMusicFile("m.wav", 1), 0);
     ASSERT_EQ(SetMusicVolume(255), 0);
     script::AdvanceMs(5500);
-    const size_t start = FirstSound();
-    EXPECT_EQ(MatchingRun(track, start), 44100u * 5);
-    const std::vector<int16_t>& rec = script::AudioPlayed();
-    for (size_t i = (start + 44100 * 5) * 2; i < rec.size(); ++i) ASSERT_EQ(rec[i], 0) << i;
+    const size_t begin = FirstSound();
+    EXPECT_EQ(MatchingRun(five, begin), 44100u * 5);
+    const std::vector<int16_t>& played = script::AudioPlayed();
+    for (size_t i = (begin + 44100 * 5) * 2; i < played.size(); ++i) ASSERT_EQ(played[i], 0) << i;
     // A streamed sound of type 1 stops after its data.
     ASSERT_EQ(SetSoundCreateMode(2), 0);
     int h = LoadSound("m.wav", 1, -1);
