@@ -19,14 +19,11 @@ std::string Sjis(const char* utf8) {
     return out;
 }
 
-struct Rect {
-    int x, y, w, h;
-};
-
-std::vector<uint32_t> Pixels(const Rect& r) {
+// The draw target's pixels in the w x h rectangle at (left, top).
+std::vector<uint32_t> Pixels(int left, int top, int w, int h) {
     std::vector<uint32_t> v;
-    for (int y = r.y; y < r.y + r.h; ++y)
-        for (int x = r.x; x < r.x + r.w; ++x) v.push_back(TargetPixel(x, y));
+    for (int y = top; y < top + h; ++y)
+        for (int x = left; x < left + w; ++x) v.push_back(TargetPixel(x, y));
     return v;
 }
 
@@ -34,22 +31,22 @@ std::vector<uint32_t> Pixels(const Rect& r) {
 std::vector<uint32_t> Alone(const std::string& sjis) {
     ClearScreen();
     DrawTextAt(0, 0, sjis.c_str(), MakeColor(255, 255, 255), MakeColor(0, 0, 255));
-    return Pixels({0, 0, 24, 24});
+    return Pixels(0, 0, 24, 24);
 }
 
 // Compares the rectangle with the stored picture; on a difference writes the actual
 // one beside the test.
-void ExpectGolden(const Rect& r, const std::string& name) {
+void ExpectGolden(int left, int top, int w, int h, const std::string& name) {
     const std::string path = std::string(TEST_GOLDEN) + "/" + name + ".png";
-    const std::vector<uint32_t> actual = Pixels(r);
+    const std::vector<uint32_t> actual = Pixels(left, top, w, h);
     std::vector<uint32_t> expected;
     const int handle = LoadImageHandle(path.c_str());
-    for (int y = 0; handle >= 0 && y < r.h && y < GetGraphicRecord(handle)->height; ++y)
-        for (int x = 0; x < r.w && x < GetGraphicRecord(handle)->width; ++x)
+    for (int y = 0; handle >= 0 && y < h && y < GetGraphicRecord(handle)->height; ++y)
+        for (int x = 0; x < w && x < GetGraphicRecord(handle)->width; ++x)
             expected.push_back(GraphicPixel(handle, x, y) & 0xFFFFFF);
     if (actual == expected) return;
     const std::string out = std::string(TEST_OUTPUT) + "/" + name + ".actual.bmp";
-    SaveScreenToBmp(r.x, r.y, r.x + r.w, r.y + r.h, out.c_str());
+    SaveScreenToBmp(left, top, left + w, top + h, out.c_str());
     ADD_FAILURE() << name << " differs from " << path << "; see " << TEST_OUTPUT;
 }
 
@@ -108,17 +105,17 @@ TEST_F(Text, FontsTheCacheThePenWalkJapaneseGlyphsAndGoldenPictures) {
         DrawTextWithFont(pen, 0, c, 0xFFFFFF, 0, font);
         pen += TextWidth(font, c);
     }
-    const std::vector<uint32_t> pieces = Pixels({500, 0, 300, 24});
+    const std::vector<uint32_t> pieces = Pixels(500, 0, 300, 24);
     EXPECT_EQ(pen - 516, TextWidth(font, "FPS : 60"));
     ClearScreen();
     ASSERT_EQ(DrawTextFormat(516, 0, 0xFFFFFF, "FPS : %d", 60), 0);
-    EXPECT_EQ(Pixels({500, 0, 300, 24}), pieces);
+    EXPECT_EQ(Pixels(500, 0, 300, 24), pieces);
     // A full-width blank advances as a full-width character does and draws nothing;
     // a kanji whose first byte is 0xE0 is one character too.
     ClearScreen();
     const std::string wide = Sjis("　"), secondLevel = Sjis("漾");
     DrawTextAt(10, 10, wide.c_str(), 0xFFFFFF, 0xFFFFFF);
-    EXPECT_EQ(Pixels({0, 0, 60, 40}), std::vector<uint32_t>(60 * 40, 0));
+    EXPECT_EQ(Pixels(0, 0, 60, 40), std::vector<uint32_t>(60 * 40, 0));
     EXPECT_EQ(TextWidth(font, wide.c_str()), TextWidth(font, Sjis("設").c_str()));
     EXPECT_GT(TextWidth(font, wide.c_str()), TextWidth(font, " "));
     EXPECT_EQ(TextWidth(font, secondLevel.c_str()), TextWidth(font, wide.c_str()));
@@ -132,9 +129,9 @@ TEST_F(Text, FontsTheCacheThePenWalkJapaneseGlyphsAndGoldenPictures) {
     SetDefaultFontType(3);
     ClearScreen();
     DrawTextAt(320, 567, message.c_str(), MakeColor(255, 255, 255), MakeColor(0, 0, 255));
-    ExpectGolden({316, 563, 220, 26}, "message_line");
+    ExpectGolden(316, 563, 220, 26, "message_line");
     DrawTextFormat(516, 0, MakeColor(255, 255, 255), "FPS : %d", 60);
-    ExpectGolden({512, 0, 96, 22}, "fps");
+    ExpectGolden(512, 0, 96, 22, "fps");
 }
 
 }  // namespace
