@@ -7,7 +7,7 @@
 
 namespace {
 
-TEST_F(NetTest, ConnectsByDefaultPortAndNameOnceAndOneListenerAcceptsNewestFirst) {
+TEST_F(NetTest, ConnectsListensSendsFramesReceivesAllOrNothingAndReportsALostPeerOnce) {
     int listener = Keep(raw::Listen(10001));
     ASSERT_GE(listener, 0) << "port 10001 is taken on this machine";
     int h = OpenNetWorkConnection(kLoopback, -1);
@@ -37,16 +37,15 @@ TEST_F(NetTest, ConnectsByDefaultPortAndNameOnceAndOneListenerAcceptsNewestFirst
     ASSERT_TRUE(raw::Send(peers[0], raw::Frame({7})));  // accepted ones stay, newest first
     EXPECT_EQ(Receive(taken[2], 1), Bytes{7});
     EXPECT_EQ(GetNetWorkAcceptState(taken[2]), 1);
-}
 
-TEST_F(NetTest, FramesLeaveInOneSegmentReceivesAreAllOrNothingAndALostPeerIsReportedOnce) {
-    auto [h, peer] = ConnectToRawPeer();
+    // Sends before a pump leave as frames in one segment; receives are all or nothing.
+    auto [conn, peer] = ConnectToRawPeer();
     const Bytes two = Pattern(2, 1), body = Pattern(420, 2);
     tcp_info before{}, after{};
     socklen_t size = sizeof before;
     getsockopt(peer, IPPROTO_TCP, TCP_INFO, &before, &size);
-    ASSERT_EQ(NetWorkSend(h, two.data(), 2), 0);
-    ASSERT_EQ(NetWorkSend(h, body.data(), 420), 0);
+    ASSERT_EQ(NetWorkSend(conn, two.data(), 2), 0);
+    ASSERT_EQ(NetWorkSend(conn, body.data(), 420), 0);
     EXPECT_FALSE(raw::Ready(peer, 50)) << "the sends of a frame wait for the pump";
     ASSERT_EQ(PumpNetWorkMessages(0), 0);
     Bytes wire = raw::Frame(two), second = raw::Frame(body);
@@ -58,15 +57,15 @@ TEST_F(NetTest, FramesLeaveInOneSegmentReceivesAreAllOrNothingAndALostPeerIsRepo
     // Back the other way, the second frame cut after 10 of its bytes: those
     // count.
     ASSERT_TRUE(raw::Send(peer, Bytes(wire.begin(), wire.begin() + 20)));
-    ASSERT_TRUE(PumpUntil([h = h] { return GetNetWorkDataLength(h) >= 12; }, 5000, false));
+    ASSERT_TRUE(PumpUntil([conn = conn] { return GetNetWorkDataLength(conn) >= 12; }, 5000, false));
     Bytes buffer(16, 0xEE);
-    EXPECT_EQ(NetWorkRecv(h, buffer.data(), 16), -1);
+    EXPECT_EQ(NetWorkRecv(conn, buffer.data(), 16), -1);
     EXPECT_EQ(buffer, Bytes(16, 0xEE)) << "nothing is taken from a short ring";
-    EXPECT_EQ(NetWorkRecvToPeek(h, buffer.data(), 2), 0);
-    EXPECT_EQ(GetNetWorkDataLength(h), 12);
-    EXPECT_EQ(Receive(h, 2), two);
+    EXPECT_EQ(NetWorkRecvToPeek(conn, buffer.data(), 2), 0);
+    EXPECT_EQ(GetNetWorkDataLength(conn), 12);
+    EXPECT_EQ(Receive(conn, 2), two);
     ASSERT_TRUE(raw::Send(peer, Bytes(wire.begin() + 20, wire.end())));
-    EXPECT_EQ(Receive(h, 420), body);
+    EXPECT_EQ(Receive(conn, 420), body);
 
     // A peer that closes mid-frame is reported lost once and closed by the next pump.
     auto [lost, closer] = AcceptRawPeer();
