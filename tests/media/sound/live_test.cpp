@@ -31,7 +31,7 @@ protected:
     TempDir dir;
 };
 
-TEST_F(LiveSoundTest, DiskDriverReceivesTheTonesAtTheirLevel) {
+TEST_F(LiveSoundTest, TheDiskDriverReceivesTheTonesAndApiCallsGoOnWhileTheDummyDeviceMixes) {
     Start("disk");
     sf::Write("tone.wav", sf::Wav(sf::Sine(22050, 44100, 441, 20000), 1, 44100));
     int h = LoadSound("tone.wav", 1, -1);
@@ -50,9 +50,8 @@ TEST_F(LiveSoundTest, DiskDriverReceivesTheTonesAtTheirLevel) {
     EXPECT_NEAR(peakL, level, 2.0);
     EXPECT_NEAR(peakR, level, 2.0);
     EXPECT_NEAR(cycles, 441 / 2, 2);  // half a second of 441 Hz
-}
 
-TEST_F(LiveSoundTest, ApiCallsWhileTheDeviceMixes) {
+    // Under the dummy driver: API calls while the device mixes and the pump streams music.
     Start("dummy");
     sf::Write("a.wav", sf::Wav(sf::Sine(4410, 44100, 441, 8000), 1, 44100));
     sf::Write("b.wav", sf::Wav(sf::Sine(8820, 22050, 300, 8000, 2), 2, 22050));
@@ -60,14 +59,14 @@ TEST_F(LiveSoundTest, ApiCallsWhileTheDeviceMixes) {
     ASSERT_EQ(PlayMusicFile("m.wav", 3), 0);
     int kept = LoadSound("b.wav", 4, -1);
     for (int i = 0; i < 200; ++i) {
-        int h = LoadSound(i % 2 ? "a.wav" : "b.wav", 1 + i % 10, -1);
-        ASSERT_NE(h, -1);
-        EXPECT_EQ(StartSound(h, i % 3 == 0 ? 3 : 1, 1), 0);
+        int handle = LoadSound(i % 2 ? "a.wav" : "b.wav", 1 + i % 10, -1);
+        ASSERT_NE(handle, -1);
+        EXPECT_EQ(StartSound(handle, i % 3 == 0 ? 3 : 1, 1), 0);
         EXPECT_EQ(StartSound(kept, 1, i % 2), 0);
-        EXPECT_EQ(SetSoundVolume(i, h), 0);
+        EXPECT_EQ(SetSoundVolume(i, handle), 0);
         EXPECT_EQ(SetMusicVolume(255 - i), 0);
         WaitMilliseconds(1);
-        EXPECT_EQ(DeleteSound(h), 0);
+        EXPECT_EQ(DeleteSound(handle), 0);
         if (i % 50 == 49) {
             ASSERT_EQ(PlayMusicFile("m.wav", i % 100 == 99 ? 1 : 3), 0);
         }
