@@ -70,22 +70,18 @@ void Blend(uint32_t& d, uint32_t s, bool alpha, bool transparent, const Settings
     d = out;
 }
 
-bool InClip(const Settings& st, int x, int y) {
-    int x1 = std::min(st.clip[0], st.clip[2]), x2 = std::max(st.clip[0], st.clip[2]);
-    int y1 = std::min(st.clip[1], st.clip[3]), y2 = std::max(st.clip[1], st.clip[3]);
-    return x >= std::max(x1, 0) && x < std::min(x2, kW) && y >= std::max(y1, 0) &&
-           y < std::min(y2, kH);
-}
-
 // The picture stretched over (x1, y1)-(x2, y2): every destination pixel looks up its
 // source pixel on its own.
 void ReferenceDraw(std::vector<uint32_t>& screen, const Picture& p, int x1, int y1, int x2, int y2,
                    bool transparent, const Settings& st) {
     const int left = std::min(x1, x2), top = std::min(y1, y2);
     const int64_t w = std::abs(int64_t{x2} - x1), h = std::abs(int64_t{y2} - y1);
-    for (int y = 0; y < kH; ++y)
-        for (int x = 0; x < kW; ++x) {
-            if (x < left || x >= left + w || y < top || y >= top + h || !InClip(st, x, y)) continue;
+    // The clip (its corners in either order) on the screen.
+    const int cx = std::max(std::min(st.clip[0], st.clip[2]), 0),
+              cy = std::max(std::min(st.clip[1], st.clip[3]), 0);
+    for (int y = cy; y < std::min(std::max(st.clip[1], st.clip[3]), kH); ++y)
+        for (int x = cx; x < std::min(std::max(st.clip[0], st.clip[2]), kW); ++x) {
+            if (x < left || x >= left + w || y < top || y >= top + h) continue;
             int64_t u = ((2 * (x - left) + 1) * p.w) / (2 * w);
             int64_t v = ((2 * (y - top) + 1) * p.h) / (2 * h);
             if (x1 > x2) u = p.w - 1 - u;
