@@ -11,32 +11,29 @@ namespace {
 
 namespace sf = sound_files;
 
-class MusicTest : public LayerTest {
-protected:
-    void SetUp() override {
-        LayerTest::SetUp();
-        Start();
-    }
-    // The first frame of the recording that is not silent (its end when none is).
-    static size_t FirstSound() {
-        const std::vector<int16_t>& rec = script::AudioPlayed();
-        size_t f = 0;
-        while (f < rec.size() / 2 && rec[2 * f] == 0) ++f;
-        return f;
-    }
-    // Frames of the recording from `start` that equal the looped track (left).
-    static size_t MatchingRun(const std::vector<int16_t>& track, size_t start) {
-        const std::vector<int16_t>& rec = script::AudioPlayed();
-        size_t n = 0;
-        while ((start + n) * 2 < rec.size() && rec[(start + n) * 2] == track[n % track.size()]) ++n;
-        return n;
-    }
-};
+using MusicTest = LayerTest;
+
+// The first frame of the recording that is not silent (its end when none is).
+size_t FirstSound() {
+    const std::vector<int16_t>& rec = script::AudioPlayed();
+    size_t f = 0;
+    while (f < rec.size() / 2 && rec[2 * f] == 0) ++f;
+    return f;
+}
+
+// Frames of the recording from `start` that equal the looped track (left).
+size_t MatchingRun(const std::vector<int16_t>& track, size_t start) {
+    const std::vector<int16_t>& rec = script::AudioPlayed();
+    size_t n = 0;
+    while ((start + n) * 2 < rec.size() && rec[(start + n) * 2] == track[n % track.size()]) ++n;
+    return n;
+}
 
 // A looped track crosses its end with no gap: the recording is the track, again
 // and again, sample for sample - also while the main thread is blocked for 2 s at a
 // time and while the pump stalls for 2.5 s (the queue holds 3 to 4 s).
 TEST_F(MusicTest, LoopsAreSeamlessTypeOneEndsHaltIsHarmlessAndStreamEntriesPlayInTurn) {
+    Start();
     std::vector<int16_t> track = sf::Pattern(44100 * 7 / 2);  // 3.5 s
     sf::Write("m.wav", sf::Wav(track, 1, 44100));
     script::ClearAudioPlayed();
