@@ -14,28 +14,21 @@ namespace {
 
 namespace sf = sound_files;
 
-class DecodeTest : public LayerTest {
-protected:
-    void SetUp() override {
-        LayerTest::SetUp();
-        Start();
-        // The reference: 0.5 s of a two-tone stereo chord, written by sox.
-        ASSERT_TRUE(
-            sf::Run("sox -n -r 22050 -c 2 -b 16 src.wav synth 0.5 sine 440 sine 660 vol 0.8"));
-    }
-    // The loaded sound's samples, or empty when LoadSound failed.
-    std::vector<int16_t> Loaded(const std::string& path) {
-        int h = LoadSound(path.c_str(), 1, -1);
-        if (h == -1) return {};
-        SoundRecord* s = SoundGet(h);
-        return std::vector<int16_t>(s->samples, s->samples + s->frames * s->channels);
-    }
-    // What sox decodes the file to (16-bit signed, no dither).
-    std::vector<int16_t> SoxDecoded(const std::string& path) {
-        EXPECT_TRUE(sf::Run("sox -D " + path + " -t raw -e signed -b 16 -L ref.raw"));
-        return sf::Samples(logfile::ReadBytes("ref.raw"));
-    }
-};
+using DecodeTest = LayerTest;
+
+// The loaded sound's samples, or empty when LoadSound failed.
+std::vector<int16_t> Loaded(const std::string& path) {
+    int h = LoadSound(path.c_str(), 1, -1);
+    if (h == -1) return {};
+    SoundRecord* s = SoundGet(h);
+    return std::vector<int16_t>(s->samples, s->samples + s->frames * s->channels);
+}
+
+// What sox decodes the file to (16-bit signed, no dither).
+std::vector<int16_t> SoxDecoded(const std::string& path) {
+    EXPECT_TRUE(sf::Run("sox -D " + path + " -t raw -e signed -b 16 -L ref.raw"));
+    return sf::Samples(logfile::ReadBytes("ref.raw"));
+}
 
 // Signal-to-noise ratio of `got` against `want` in dB.
 double Snr(const std::vector<int16_t>& got, const std::vector<int16_t>& want) {
@@ -51,6 +44,9 @@ double Snr(const std::vector<int16_t>& got, const std::vector<int16_t>& want) {
 // samples: 24 and 32 bits keep their top 16 bits where sox rounds (one step apart), and
 // compressed blocks may carry a few padding frames at the end.
 TEST_F(DecodeTest, DecodersMatchIndependentOnesAndTheTagAndChunkWalksResistHostileFiles) {
+    Start();
+    // The reference: 0.5 s of a two-tone stereo chord, written by sox.
+    ASSERT_TRUE(sf::Run("sox -n -r 22050 -c 2 -b 16 src.wav synth 0.5 sine 440 sine 660 vol 0.8"));
     // clang-format off
     const struct { const char* options; int tolerance; double slack; } cases[] = {
         {"-b 8 -e unsigned", 0, 0}, {"-b 16 -e signed", 0, 0}, {"-b 24 -e signed", 1, 0},
