@@ -12,27 +12,24 @@ namespace {
 
 namespace sf = sound_files;
 
-class PlayTest : public LayerTest {
-protected:
-    void SetUp() override {
-        LayerTest::SetUp();
-        Start();
-    }
-    int Load(const std::vector<int16_t>& samples, int buffers = 1, int rate = 44100,
-             int channels = 1) {
-        sf::Write("s.wav", sf::Wav(samples, channels, rate));
-        return LoadSound("s.wav", buffers, -1);
-    }
-    // The left sample the device played `ms` after the recording was cleared.
-    static int At(int ms, int channel = 0) {
-        const std::vector<int16_t>& rec = script::AudioPlayed();
-        size_t i = static_cast<size_t>(ms) * 441 / 10 * 2 + channel;
-        return i < rec.size() ? rec[i] : -99999;
-    }
-};
+using PlayTest = LayerTest;
+
+// Loads `samples` written as a WAV file.
+int Load(const std::vector<int16_t>& samples, int buffers = 1, int rate = 44100) {
+    sf::Write("s.wav", sf::Wav(samples, 1, rate));
+    return LoadSound("s.wav", buffers, -1);
+}
+
+// The sample the device played `ms` after the recording was cleared (left or right).
+int At(int ms, int channel = 0) {
+    const std::vector<int16_t>& rec = script::AudioPlayed();
+    size_t i = static_cast<size_t>(ms) * 441 / 10 * 2 + channel;
+    return i < rec.size() ? rec[i] : -99999;
+}
 
 // Four starts on three buffers: at most three copies, the fourth restarts the first.
 TEST_F(PlayTest, StartsRotateThroughTheBuffersResumeAndShareOneCopy) {
+    Start();
     int h = Load(sf::Level(44100, 1000), 3);
     ASSERT_NE(h, -1);
     script::ClearAudioPlayed();
@@ -92,6 +89,7 @@ TEST_F(PlayTest, StartsRotateThroughTheBuffersResumeAndShareOneCopy) {
 // Volume 0..255 in hundredths of a decibel (255: 0, 128: -299, 60: -628, 1: -2406,
 // 0: silent but playing; above 255 counts as 255), applied as the gain 10^(mB/2000).
 TEST_F(PlayTest, MixerVolumesResamplingSaturationTypeZeroHandlesAndTheTable) {
+    Start();
     int h = Load(sf::Level(44100 * 2, 20000));
     const struct {
         int volume, millibels;
@@ -156,7 +154,7 @@ TEST_F(PlayTest, MixerVolumesResamplingSaturationTypeZeroHandlesAndTheTable) {
     EXPECT_TRUE(Logged("サウンドの数が許容量を越えました"));
 }
 
-class NoDeviceTest : public LayerTest {};
+using NoDeviceTest = LayerTest;
 
 TEST_F(NoDeviceTest, EveryCallAnswersWithoutADevice) {
     script::FailAudioOpen(true);
