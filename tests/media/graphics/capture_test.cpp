@@ -15,18 +15,15 @@ uint32_t Le32(const std::vector<uint8_t>& b, size_t at) {
     return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<uint32_t>(b[at + 3]) << 24;
 }
 
-void Paint() {
-    const DrawSurface s = ScreenDrawState().surface;
+TEST_F(Capture, ExactLayoutCutToTheClipBottomUpAndWrittenWholeOrNotAtAll) {
+    EXPECT_EQ(SaveScreenToBmp(0, 0, 1, 1, "early.bmp"), -1);  // before start-up
+    Start();
+    const DrawSurface s = ScreenDrawState().surface;  // painted with a pattern per pixel
     for (int y = 0; y < s.height; ++y)
         for (int x = 0; x < s.width; ++x)
             At(s, x, y) = 0xAB000000u | static_cast<uint32_t>(x) << 16 |
                           static_cast<uint32_t>(y) << 8 | ((x * y) & 255);
-}
 
-TEST_F(Capture, ExactLayoutCutToTheClipBottomUpAndWrittenWholeOrNotAtAll) {
-    EXPECT_EQ(SaveScreenToBmp(0, 0, 1, 1, "early.bmp"), -1);  // before start-up
-    Start();
-    Paint();
     ASSERT_EQ(SaveScreenToBmp(5, 7, 6, 8, "one.bmp"), 0);
     const std::vector<uint8_t> expected = {
         'B', 'M', 58, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0,  // file header
