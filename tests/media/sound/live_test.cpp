@@ -18,21 +18,16 @@ namespace {
 
 namespace sf = sound_files;
 
-class LiveSoundTest : public ::testing::Test {
-protected:
-    void Start(const char* driver) {
+TEST(LiveSound, TheDiskDriverReceivesTheTonesAndApiCallsGoOnWhileTheDummyDeviceMixes) {
+    TempDir dir;
+    auto start = [&](const char* driver) {
         setenv("SDL_AUDIODRIVER", driver, 1);
         setenv("SDL_DISKAUDIOFILE", dir.file("device.raw").c_str(), 1);
         ChangeWindowMode(1);
         SetAllowDoubleStart(1);
-        ASSERT_EQ(InitMediaLayer(), 0);
-    }
-    void TearDown() override { EndMediaLayer(); }
-    TempDir dir;
-};
-
-TEST_F(LiveSoundTest, TheDiskDriverReceivesTheTonesAndApiCallsGoOnWhileTheDummyDeviceMixes) {
-    Start("disk");
+        return InitMediaLayer();
+    };
+    ASSERT_EQ(start("disk"), 0);
     sf::Write("tone.wav", sf::Wav(sf::Sine(22050, 44100, 441, 20000), 1, 44100));
     int h = LoadSound("tone.wav", 1, -1);
     ASSERT_NE(h, -1);
@@ -52,7 +47,7 @@ TEST_F(LiveSoundTest, TheDiskDriverReceivesTheTonesAndApiCallsGoOnWhileTheDummyD
     EXPECT_NEAR(cycles, 441 / 2, 2);  // half a second of 441 Hz
 
     // Under the dummy driver: API calls while the device mixes and the pump streams music.
-    Start("dummy");
+    ASSERT_EQ(start("dummy"), 0);
     sf::Write("a.wav", sf::Wav(sf::Sine(4410, 44100, 441, 8000), 1, 44100));
     sf::Write("b.wav", sf::Wav(sf::Sine(8820, 22050, 300, 8000, 2), 2, 22050));
     sf::Write("m.wav", sf::Wav(sf::Pattern(44100 * 2), 1, 44100));
@@ -72,6 +67,7 @@ TEST_F(LiveSoundTest, TheDiskDriverReceivesTheTonesAndApiCallsGoOnWhileTheDummyD
         }
     }
     EXPECT_EQ(HaltMusic(), 0);
+    EndMediaLayer();
 }
 
 }  // namespace
