@@ -108,8 +108,25 @@ void Fill(std::mt19937& rng, Picture& p) {
     }
 }
 
-TEST_F(Renderer, MatchesTheReferenceOnThousandsOfRandomDraws) {
+TEST_F(Renderer, MakeColorTheCallsOrderAndThousandsOfRandomDrawsMatchTheReference) {
+    // MakeColor packs for the screen format: 16 bits 5-6-5 asked for before start-up,
+    // the memory screen's 32 bits after. The drawing calls check the clip before the
+    // handle; a clipped drawing over the whole screen leaves a pending clear to the rest.
+    EXPECT_EQ(MakeColor(255, 8, 0x107), 0xF840u);  // the low 8 bits of each channel
     Start(kW, kH);
+    EXPECT_EQ(MakeColor(255, 128, 0), 0xFFFF8000u);
+    SetClipRect(10, 10, 10, 50);
+    EXPECT_EQ(DrawImage(0, 0, -1, 0), 0);  // an empty clip draws nothing, whatever the handle
+    SetClipRect(0, 0, kW, kH);
+    EXPECT_EQ(DrawImageStretched(0, 0, 5, 5, -1, 0), -1);
+    const int big = MakeGraphic(kW, kH, false, [](int, int) { return 0xFF405060u; });
+    DrawImage(0, 0, big, 1);  // nothing black left for a lost clear to hide behind
+    SetClipRect(1, 0, kW, kH);
+    ClearScreen();
+    DrawImage(0, 0, big, 1);
+    EXPECT_EQ(TargetPixel(0, 0) << 24 | TargetPixel(1, 0), 0x405060u);
+
+    // The random draws.
     std::mt19937 rng(20240611);
     std::vector<Picture> pictures;
     std::vector<int> handles;
@@ -197,24 +214,6 @@ TEST_F(Renderer, MatchesTheReferenceOnThousandsOfRandomDraws) {
                 ASSERT_EQ(TargetPixel(x, y), screen[static_cast<size_t>(y) * kW + x])
                     << x << "," << y << " mode " << st.mode << " param " << st.param;
     }
-}
-
-// MakeColor packs for the screen format (16 bits 5-6-5 asked for before start-up, the
-// memory screen's 32 bits after); the drawing calls check the clip before the handle;
-// a clipped drawing over the whole screen leaves a pending clear to the rest.
-TEST_F(Renderer, MakeColorAndTheOrderOfClipHandleAndClear) {
-    EXPECT_EQ(MakeColor(255, 8, 0x107), 0xF840u);  // the low 8 bits of each channel
-    Start(kW, kH);
-    EXPECT_EQ(MakeColor(255, 128, 0), 0xFFFF8000u);
-    SetClipRect(10, 10, 10, 50);
-    EXPECT_EQ(DrawImage(0, 0, -1, 0), 0);  // an empty clip draws nothing, whatever the handle
-    SetClipRect(0, 0, kW, kH);
-    EXPECT_EQ(DrawImageStretched(0, 0, 5, 5, -1, 0), -1);
-    const int big = MakeGraphic(kW, kH, false, [](int, int) { return 0xFF405060u; });
-    SetClipRect(1, 0, kW, kH);
-    ClearScreen();
-    DrawImage(0, 0, big, 1);
-    EXPECT_EQ(TargetPixel(0, 0) << 24 | TargetPixel(1, 0), 0x405060u);
 }
 
 }  // namespace
