@@ -26,11 +26,11 @@ std::string Wav(const std::vector<int16_t>& samples, int channels, int rate,
     Put(body, static_cast<uint32_t>(rate * channels * 2), 4);
     Put(body, static_cast<uint16_t>(channels * 2), 2);
     Put(body, 16, 2);
-    for (const Chunk& c : extra) {
-        body += c.id;
-        Put(body, static_cast<uint32_t>(c.body.size()), 4);
-        body += c.body;
-        if (c.body.size() & 1) body += '\0';
+    for (const auto& [id, data] : extra) {
+        body += id;
+        Put(body, static_cast<uint32_t>(data.size()), 4);
+        body += data;
+        if (data.size() & 1) body += '\0';
     }
     body += "data";
     Put(body, static_cast<uint32_t>(samples.size() * 2), 4);
