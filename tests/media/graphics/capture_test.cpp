@@ -15,18 +15,15 @@ uint32_t Le32(const std::vector<uint8_t>& b, size_t at) {
     return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<uint32_t>(b[at + 3]) << 24;
 }
 
-void Paint() {
-    const DrawSurface s = ScreenDrawState().surface;
+TEST_F(Capture, ExactLayoutCutToTheClipBottomUpAndWrittenWholeOrNotAtAll) {
+    EXPECT_EQ(SaveScreenToBmp(0, 0, 1, 1, "early.bmp"), -1);  // before start-up
+    Start();
+    const DrawSurface s = ScreenDrawState().surface;  // painted with a pattern per pixel
     for (int y = 0; y < s.height; ++y)
         for (int x = 0; x < s.width; ++x)
             At(s, x, y) = 0xAB000000u | static_cast<uint32_t>(x) << 16 |
                           static_cast<uint32_t>(y) << 8 | ((x * y) & 255);
-}
 
-TEST_F(Capture, OnePixelFileIsFiftyEightBytes) {
-    EXPECT_EQ(SaveScreenToBmp(0, 0, 1, 1, "early.bmp"), -1);  // before start-up
-    Start(64, 48);
-    Paint();
     ASSERT_EQ(SaveScreenToBmp(5, 7, 6, 8, "one.bmp"), 0);
     const std::vector<uint8_t> expected = {
         'B', 'M', 58, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0,  // file header
@@ -34,11 +31,9 @@ TEST_F(Capture, OnePixelFileIsFiftyEightBytes) {
         0,   0,   0,  0, 0, 0, 0, 0, 0, 0, 0,  0, 0, 0, 0,  0, 0, 0, 0, 0,  // info header
         35,  7,   5,  0};                                                   // B G R, padding
     EXPECT_EQ(archive_test::ReadFile("one.bmp"), expected);
-}
+    ASSERT_EQ(SaveScreenToBmp(0, 0, 800, 600, "full.bmp"), 0);
+    EXPECT_EQ(std::filesystem::file_size("full.bmp"), 1440054u);
 
-TEST_F(Capture, RectangleIsCutToTheClipAndStoredBottomUp) {
-    Start(64, 48);
-    Paint();
     EXPECT_EQ(SaveScreenToBmp(10, 10, 5, 20, "reversed.bmp"), -1);
     EXPECT_EQ(SaveScreenToBmp(10, 20, 20, 10, "reversed.bmp"), -1);
     EXPECT_FALSE(std::filesystem::exists("reversed.bmp"));
@@ -57,17 +52,11 @@ TEST_F(Capture, RectangleIsCutToTheClipAndStoredBottomUp) {
             ASSERT_EQ(p[0] | p[1] << 8 | p[2] << 16, static_cast<int>(TargetPixel(sx, sy)));
         }
     EXPECT_EQ(f[54 + 33], 0);
-}
-
-TEST_F(Capture, FullScreenFileAndFailures) {
-    Start();
-    ASSERT_EQ(SaveScreenToBmp(0, 0, 800, 600, "full.bmp"), 0);
-    EXPECT_EQ(std::filesystem::file_size("full.bmp"), 1440054u);
     EXPECT_EQ(SaveScreenToBmp(0, 0, 800, 600, "screen/missing-folder.bmp"), 0);
     EXPECT_TRUE(Logged("ＢＭＰセーブ用ファイルのオープンに失敗しました"));
     int files = 0;
     for (const auto& e : std::filesystem::directory_iterator(".")) files += e.path() != "./Log.txt";
-    EXPECT_EQ(files, 1);  // full.bmp and nothing half-written beside it
+    EXPECT_EQ(files, 3);  // one, full and cut, nothing half-written beside them
 }
 
 }  // namespace

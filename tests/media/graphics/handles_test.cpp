@@ -12,7 +12,7 @@ namespace {
 
 using GraphicHandles = GraphicsTest;
 
-TEST_F(GraphicHandles, LayoutCheckNumbersAndStaleHandles) {
+TEST_F(GraphicHandles, LayoutCellsScreenGraphicsAndDeletion) {
     EXPECT_EQ(DeleteAllGraphics(0), 0);  // before start-up: nothing to do
     Start(64, 48);
     EXPECT_EQ(GraphicCount(), 0);  // the start-up pass leaves no graphic behind
@@ -29,27 +29,23 @@ TEST_F(GraphicHandles, LayoutCheckNumbersAndStaleHandles) {
     }
     EXPECT_EQ(AddGraphic(0, 5, 0, 0), -1);
     EXPECT_EQ(AddGraphic(16385, 1, 0, 0), -1);
-}
 
-TEST_F(GraphicHandles, CellsShareThePictureAndFollowTheGrid) {
-    Start(64, 48);
+    // Cells share their picture and follow the grid.
     std::filesystem::copy_file(Image("bmp_24bit.bmp"), "grid.bmp");
     const int whole = LoadImageHandle("grid.bmp");
     const int blocks = TrackedBlockCount();
     int cells[9];
-    for (int& c : cells) c = -7;
+    cells[7] = -7;
     ASSERT_EQ(LoadImageDivided("grid.bmp", 7, 3, 3, 10, 6, cells), 0);
-    EXPECT_EQ(cells[7], -7);  // only seven made
-    EXPECT_EQ(GraphicCount(), 8);
-    const int corner[7][2] = {{0, 0}, {10, 0}, {20, 0}, {0, 6}, {10, 6}, {20, 6}, {0, 12}};
+    EXPECT_EQ(cells[7], -7);        // only seven made
+    EXPECT_EQ(GraphicCount(), 10);  // and the two above
     for (int k = 0; k < 7; ++k) {
         const GraphicRecord* r = GetGraphicRecord(cells[k]);
         ASSERT_NE(r, nullptr);
         EXPECT_EQ(r->imageData, GetGraphicRecord(cells[0])->imageData);
         EXPECT_EQ(r->width, k % 3 == 2 ? 9 : 10);  // cut at the right edge
         EXPECT_EQ(r->height, k == 6 ? 5 : 6);      // and at the bottom
-        EXPECT_EQ(GraphicPixel(cells[k], 3, 2),
-                  GraphicPixel(whole, corner[k][0] + 3, corner[k][1] + 2));
+        EXPECT_EQ(GraphicPixel(cells[k], 3, 2), GraphicPixel(whole, k % 3 * 10 + 3, k / 3 * 6 + 2));
     }
     // The pixels live while one cell does.
     for (int k = 0; k < 6; ++k) DeleteGraphic(cells[k], 0);
@@ -64,10 +60,25 @@ TEST_F(GraphicHandles, CellsShareThePictureAndFollowTheGrid) {
     EXPECT_TRUE(Logged("グラフィックの分割に失敗しました in CreateDivGraphFromGraphImage"));
     EXPECT_EQ(TrackedBlockCount(), blocks);
     EXPECT_EQ(LoadImageDivided("missing.bmp", 0, 1, 1, 4, 4, cells), 0);  // count below 1
-}
 
-TEST_F(GraphicHandles, DeletionLogsAndFlagsAndTheModeChangeDeletesAll) {
-    Start(64, 48);
+    // Screen graphics are draw targets.
+    const int screen = AddGraphic(20, 10, 0, 1);
+    const int picture = MakeGraphic(4, 4, false, [](int, int) { return 0xFF123456u; });
+    EXPECT_EQ(SelectDrawTarget(picture), -1);  // only a screen graphic can be drawn on
+    ASSERT_EQ(SelectDrawTarget(screen), 0);
+    EXPECT_EQ(ScreenDrawState().clip.x2, 20);
+    ASSERT_EQ(DrawImage(18, 8, picture, 0), 0);
+    EXPECT_EQ(GraphicPixel(screen, 19, 9) & 0xFFFFFF, 0x123456u);
+    EXPECT_EQ(TargetPixel(17, 9), 0u);
+    ASSERT_EQ(ClearScreen(), 0);
+    EXPECT_EQ(GraphicPixel(screen, 19, 9) & 0xFFFFFF, 0u);
+    DeleteGraphic(screen, 0);
+    EXPECT_EQ(DrawImage(0, 0, picture, 0), 0);  // the target is gone: nothing happens
+    ASSERT_EQ(SelectDrawTarget(PAVEX_SCREEN_BACK), 0);
+    ASSERT_EQ(DrawImage(0, 0, picture, 0), 0);
+    EXPECT_EQ(TargetPixel(3, 3), 0x123456u);
+
+    // Deletion logs and flags; the mode change deletes all.
     std::filesystem::create_directories("pics");
     std::filesystem::copy_file(Image("png_rgb.png"), "pics/one.png");
     const int a = LoadImageHandle("pics/one.png");
@@ -93,25 +104,6 @@ TEST_F(GraphicHandles, DeletionLogsAndFlagsAndTheModeChangeDeletesAll) {
               Logged("右記のグラフィックファイルのロードに失敗しました：notes.txt "));
     EndMediaLayer();
     EXPECT_EQ(TrackedBlockCount(), 0);
-}
-
-TEST_F(GraphicHandles, ScreenGraphicsAreDrawTargets) {
-    Start(64, 48);
-    const int screen = AddGraphic(20, 10, 0, 1);
-    const int picture = MakeGraphic(4, 4, false, [](int, int) { return 0xFF123456u; });
-    EXPECT_EQ(SelectDrawTarget(picture), -1);  // only a screen graphic can be drawn on
-    ASSERT_EQ(SelectDrawTarget(screen), 0);
-    EXPECT_EQ(ScreenDrawState().clip.x2, 20);
-    ASSERT_EQ(DrawImage(18, 8, picture, 0), 0);
-    EXPECT_EQ(GraphicPixel(screen, 19, 9) & 0xFFFFFF, 0x123456u);
-    EXPECT_EQ(TargetPixel(17, 9), 0u);
-    ASSERT_EQ(ClearScreen(), 0);
-    EXPECT_EQ(GraphicPixel(screen, 19, 9) & 0xFFFFFF, 0u);
-    DeleteGraphic(screen, 0);
-    EXPECT_EQ(DrawImage(0, 0, picture, 0), 0);  // the target is gone: nothing happens
-    ASSERT_EQ(SelectDrawTarget(PAVEX_SCREEN_BACK), 0);
-    ASSERT_EQ(DrawImage(0, 0, picture, 0), 0);
-    EXPECT_EQ(TargetPixel(3, 3), 0x123456u);
 }
 
 TEST_F(GraphicHandles, AFullTableEndsTheProgram) {

@@ -7,7 +7,7 @@
 
 namespace {
 
-TEST_F(NetTest, ConnectsByDefaultPortAndNameOnceAndOneListenerAcceptsNewestFirst) {
+TEST_F(NetTest, ConnectsListensSendsFramesReceivesAllOrNothingAndReportsALostPeerOnce) {
     int listener = Keep(raw::Listen(10001));
     ASSERT_GE(listener, 0) << "port 10001 is taken on this machine";
     int h = OpenNetWorkConnection(kLoopback, -1);
@@ -37,16 +37,15 @@ TEST_F(NetTest, ConnectsByDefaultPortAndNameOnceAndOneListenerAcceptsNewestFirst
     ASSERT_TRUE(raw::Send(peers[0], raw::Frame({7})));  // accepted ones stay, newest first
     EXPECT_EQ(Receive(taken[2], 1), Bytes{7});
     EXPECT_EQ(GetNetWorkAcceptState(taken[2]), 1);
-}
 
-TEST_F(NetTest, SendsBeforeAPumpLeaveAsFramesInOneSegmentAndReceivesAreAllOrNothing) {
-    auto [h, peer] = ConnectToRawPeer();
+    // Sends before a pump leave as frames in one segment; receives are all or nothing.
+    auto [conn, peer] = ConnectToRawPeer();
     const Bytes two = Pattern(2, 1), body = Pattern(420, 2);
     tcp_info before{}, after{};
     socklen_t size = sizeof before;
     getsockopt(peer, IPPROTO_TCP, TCP_INFO, &before, &size);
-    ASSERT_EQ(NetWorkSend(h, two.data(), 2), 0);
-    ASSERT_EQ(NetWorkSend(h, body.data(), 420), 0);
+    ASSERT_EQ(NetWorkSend(conn, two.data(), 2), 0);
+    ASSERT_EQ(NetWorkSend(conn, body.data(), 420), 0);
     EXPECT_FALSE(raw::Ready(peer, 50)) << "the sends of a frame wait for the pump";
     ASSERT_EQ(PumpNetWorkMessages(0), 0);
     Bytes wire = raw::Frame(two), second = raw::Frame(body);
@@ -58,32 +57,32 @@ TEST_F(NetTest, SendsBeforeAPumpLeaveAsFramesInOneSegmentAndReceivesAreAllOrNoth
     // Back the other way, the second frame cut after 10 of its bytes: those
     // count.
     ASSERT_TRUE(raw::Send(peer, Bytes(wire.begin(), wire.begin() + 20)));
-    ASSERT_TRUE(WaitForData(h, 12));
+    ASSERT_TRUE(PumpUntil([conn = conn] { return GetNetWorkDataLength(conn) >= 12; }, 5000, false));
     Bytes buffer(16, 0xEE);
-    EXPECT_EQ(NetWorkRecv(h, buffer.data(), 16), -1);
+    EXPECT_EQ(NetWorkRecv(conn, buffer.data(), 16), -1);
     EXPECT_EQ(buffer, Bytes(16, 0xEE)) << "nothing is taken from a short ring";
-    EXPECT_EQ(NetWorkRecvToPeek(h, buffer.data(), 2), 0);
-    EXPECT_EQ(GetNetWorkDataLength(h), 12);
-    EXPECT_EQ(Receive(h, 2), two);
+    EXPECT_EQ(NetWorkRecvToPeek(conn, buffer.data(), 2), 0);
+    EXPECT_EQ(GetNetWorkDataLength(conn), 12);
+    EXPECT_EQ(Receive(conn, 2), two);
     ASSERT_TRUE(raw::Send(peer, Bytes(wire.begin() + 20, wire.end())));
-    EXPECT_EQ(Receive(h, 420), body);
-}
+    EXPECT_EQ(Receive(conn, 420), body);
 
-TEST_F(NetTest, APeerThatClosesMidFrameIsReportedLostOnceAndClosedByTheNextPump) {
-    auto [h, peer] = AcceptRawPeer();
+    // A peer that closes mid-frame is reported lost once and closed by the next pump.
+    auto [lost, closer] = AcceptRawPeer();
     Bytes half = raw::Frame(Pattern(420, 5));
     half.resize(4 + 100);
-    ASSERT_TRUE(raw::Send(peer, half));
-    Drop(peer);
-    ASSERT_TRUE(PumpUntil([h = h] { return NetWorkSend(h, "four", 4) == -1; }, 5000, false));
+    ASSERT_TRUE(raw::Send(closer, half));
+    Drop(closer);
+    ASSERT_TRUE(
+        PumpUntil([lost = lost] { return NetWorkSend(lost, "four", 4) == -1; }, 5000, false));
     ProcessMessage();  // not reported yet: the handle stays
-    EXPECT_EQ(TakeLostNetWork(), h);
+    EXPECT_EQ(TakeLostNetWork(), lost);
     EXPECT_EQ(TakeLostNetWork(), -1);
-    EXPECT_EQ(GetNetWorkDataLength(h), 100) << "what came stays readable until the next pump";
-    EXPECT_EQ(GetNetWorkAcceptState(h), 0);
+    EXPECT_EQ(GetNetWorkDataLength(lost), 100) << "what came stays readable until the next pump";
+    EXPECT_EQ(GetNetWorkAcceptState(lost), 0);
     ProcessMessage();
-    EXPECT_EQ(GetNetWorkDataLength(h), -1);
-    EXPECT_EQ(CloseNetWorkHandle(h), -1);
+    EXPECT_EQ(GetNetWorkDataLength(lost), -1);
+    EXPECT_EQ(CloseNetWorkHandle(lost), -1);
     EXPECT_FALSE(Logged("有効なネットワークハンドルではありません")) << "stale handles are silent";
 }
 
@@ -94,8 +93,7 @@ TEST_F(NetTest, FailedConnectsAreLoggedWithinTheTimeOutAndShutdownFlushesAndFree
     const int port = raw::FreePort();
     EXPECT_EQ(OpenNetWorkConnection(kLoopback, port), -1);
     EXPECT_TRUE(Logged("127.0.0.1 への接続に失敗しました。"));
-    Keep(raw::Listen(port,
-                     0));  // a listener whose queue is full drops new handshakes
+    Keep(raw::Listen(port, 0));  // a listener whose queue is full drops new handshakes
     ASSERT_GE(Keep(raw::Connect(port)), 0);
     const uint32_t before = script::NowMs();
     EXPECT_EQ(OpenNetWorkConnection(kLoopback, port), -1);
@@ -110,7 +108,7 @@ TEST_F(NetTest, FailedConnectsAreLoggedWithinTheTimeOutAndShutdownFlushesAndFree
     std::thread reader([&, fd = peer] { wire = raw::Recv(fd, sent.size() * 2); });
     EndMediaLayer();
     reader.join();
-    EXPECT_EQ(raw::Unframe(wire), sent) << "pending sends leave before the socket closes";
+    EXPECT_EQ(wire, sent) << "pending sends leave before the socket closes";
     EXPECT_GT(Logged("ネットワーク関連の終了処理は完了しました"),
               Logged("ネットワーク関連の終了処理を行います "));
     EXPECT_EQ(TrackedTotalSize(), 0u);

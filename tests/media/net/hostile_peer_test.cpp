@@ -10,7 +10,7 @@
 
 namespace {
 
-TEST_F(NetTest, ALengthPrefixAbove1MiBPutsTheConnectionInErrorWithoutAllocating) {
+TEST_F(NetTest, OversizedFramesPeersThatStopReadingAndPeersThatResetAreHandledWithoutHarm) {
     auto [h, peer] = AcceptRawPeer();
     const size_t before = TrackedTotalSize();
     ASSERT_TRUE(raw::Send(peer, {0x01, 0x00, 0x10, 0x00, 0xAA, 0xBB}));  // 1 MiB + 1
@@ -27,23 +27,22 @@ TEST_F(NetTest, ALengthPrefixAbove1MiBPutsTheConnectionInErrorWithoutAllocating)
     std::thread sending([&, fd = sender] { raw::Send(fd, wire); });  // more than the kernel holds
     EXPECT_EQ(Receive(whole, 1 << 20), mib) << "exactly 1 MiB is a frame like any other";
     sending.join();
-}
 
-TEST_F(NetTest, APeerThatStopsReadingIsCutAndOneThatResetsRaisesNoSigpipe) {
-    auto [h, peer] = ConnectToRawPeer();
+    // A peer that stops reading is cut; one that resets raises no SIGPIPE.
+    auto [stalled, idle] = ConnectToRawPeer();
     const Bytes chunk = Pattern(256 << 10, 8);
-    const size_t before = TrackedTotalSize();
+    const size_t start = TrackedTotalSize();
     size_t peak = 0;
     int result = 0;
     for (int i = 0; i < 200 && result == 0; ++i) {
-        result = NetWorkSend(h, chunk.data(), 256 << 10);
-        peak = std::max(peak, TrackedTotalSize() - before);
+        result = NetWorkSend(stalled, chunk.data(), 256 << 10);
+        peak = std::max(peak, TrackedTotalSize() - start);
     }
     EXPECT_EQ(result, -1);
     EXPECT_TRUE(Logged("相手が受信しないため送信データが上限を超えました"));
     EXPECT_LE(peak, size_t(kNetRingCapBytes) + 4096) << "the send ring passed its cap";
-    EXPECT_EQ(TakeLostNetWork(), h);
-    EXPECT_TRUE(raw::AtEnd(peer)) << "the peer is told: the stream ends";
+    EXPECT_EQ(TakeLostNetWork(), stalled);
+    EXPECT_TRUE(raw::AtEnd(idle)) << "the peer is told: the stream ends";
 
     // The close still flushes what waits, into a reset connection: a SIGPIPE
     // would end this test process.

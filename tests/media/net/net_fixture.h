@@ -81,16 +81,6 @@ inline Bytes Frame(const Bytes& payload) {
     std::copy(payload.begin(), payload.end(), out.begin() + 4);
     return out;
 }
-inline Bytes Unframe(const Bytes& wire) {  // the frames' payloads, joined
-    Bytes out;
-    for (size_t at = 0; at + 4 <= wire.size();) {
-        size_t n = wire[at] | wire[at + 1] << 8 | wire[at + 2] << 16 | size_t(wire[at + 3]) << 24;
-        size_t end = std::min(wire.size(), at + 4 + n);
-        out.insert(out.end(), wire.begin() + long(at + 4), wire.begin() + long(end));
-        at = end;
-    }
-    return out;
-}
 }  // namespace raw
 
 inline Bytes Pattern(size_t n, int seed = 0) {
@@ -145,9 +135,6 @@ protected:
         EndNetWorkListen();
         return {handle, peer};
     }
-    static bool WaitForData(int handle, int n) {  // the network call itself pumps
-        return PumpUntil([&] { return GetNetWorkDataLength(handle) >= n; }, 5000, false);
-    }
     // n bytes taken by NetWorkRecv alone (it looks at the socket while they are
     // not all in), or nothing after 5 s.
     static Bytes Receive(int handle, int n) {
@@ -157,14 +144,15 @@ protected:
                    : Bytes{};
     }
     // Sends until at least 512 KiB wait in the library's send ring (a peer that
-    // does not read lets the kernel take only so much); what was sent.
+    // does not read lets the kernel take only so much); the frames as the wire
+    // must carry them.
     static Bytes FillSendRing(int handle) {
         const size_t before = TrackedTotalSize();
-        const Bytes chunk = Pattern(64 << 10, 9);
+        const Bytes chunk = Pattern(64 << 10, 9), frame = raw::Frame(chunk);
         Bytes sent;
         while (TrackedTotalSize() < before + (512 << 10) && sent.size() < (32u << 20) &&
                NetWorkSend(handle, chunk.data(), 64 << 10) == 0)
-            sent.insert(sent.end(), chunk.begin(), chunk.end());
+            sent.insert(sent.end(), frame.begin(), frame.end());
         return sent;
     }
 

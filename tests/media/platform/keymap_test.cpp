@@ -8,7 +8,7 @@
 
 #include "media/platform/live/sdl_input_tables.h"
 
-TEST(KeyMap, TheGamesControlsReportTheirCodes) {
+TEST(KeyMap, TheGamesControlsEveryKeysOwnCodeAndTheStickScale) {
     const std::pair<SDL_Scancode, int> controls[] = {
         {SDL_SCANCODE_ESCAPE, 1}, {SDL_SCANCODE_F1, 59},    {SDL_SCANCODE_Z, 44},
         {SDL_SCANCODE_X, 45},     {SDL_SCANCODE_C, 46},     {SDL_SCANCODE_A, 30},
@@ -18,11 +18,9 @@ TEST(KeyMap, TheGamesControlsReportTheirCodes) {
     };
     for (const auto& [scancode, code] : controls)
         EXPECT_EQ(PlatKeyCodeFromScancode(scancode), code) << SDL_GetScancodeName(scancode);
-}
 
-// Every key has a code of its own that leads back to it, except two second names of one
-// physical key (the ISO key left of Enter is the backslash key; a media mute key).
-TEST(KeyMap, EveryCodeBelongsToOneKey) {
+    // Every key has a code of its own that leads back to it, except two second names of
+    // one physical key (the ISO key left of Enter is the backslash key; a media mute key).
     std::map<int, int> owner;
     for (int scancode = 0; scancode < SDL_NUM_SCANCODES; ++scancode) {
         int code = PlatKeyCodeFromScancode(scancode);
@@ -39,9 +37,8 @@ TEST(KeyMap, EveryCodeBelongsToOneKey) {
     for (int scancode : {int(SDL_SCANCODE_UNKNOWN), -1, int(SDL_NUM_SCANCODES), 1 << 30})
         EXPECT_EQ(PlatKeyCodeFromScancode(scancode), 0) << scancode;
     for (int code : {0, -7, 256, 0x5A}) EXPECT_EQ(PlatScancodeFromKeyCode(code), 0) << code;
-}
 
-TEST(StickAxis, AQuarterAroundTheCentreIsDeadAndTheEndsReachFullScale) {
+    // The stick: a quarter around the centre is dead and the ends reach full scale.
     const int half = 8192 + (32767 - 8192) / 2;  // half-way through the live travel
     // clang-format off
     const int cases[][3] = {  // raw, lowest, highest

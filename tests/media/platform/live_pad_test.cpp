@@ -70,7 +70,7 @@ protected:
 
 }  // namespace
 
-TEST_F(LivePadTest, AVirtualPadIsFoundReadRumbledAndPulledOutWithOrWithoutItsEvent) {
+TEST_F(LivePadTest, AVirtualPadIsFoundReadRumbledPulledOutAndAControllersDpadIsButtons) {
     uint32_t id = AttachPad();
     ASSERT_NE(id, 0u) << SDL_GetError();
     PlatPadInfo info;
@@ -107,7 +107,7 @@ TEST_F(LivePadTest, AVirtualPadIsFoundReadRumbledAndPulledOutWithOrWithoutItsEve
     EXPECT_EQ(PlatReadPad(id, &state), -1);
     EXPECT_EQ(PlatSetPadRumble(id, 1, 1, 10), -1);
     EXPECT_EQ(PlatDescribePad(id, &info), -1);
-    uint32_t again = AttachPad();  // plugged in again: a new id
+    uint32_t again = AttachPad(true);  // plugged in again (as a game controller): a new id
     ASSERT_NE(again, 0u);
     EXPECT_NE(again, id);
     // Device events for a device nobody knows are consumed and change nothing.
@@ -119,19 +119,14 @@ TEST_F(LivePadTest, AVirtualPadIsFoundReadRumbledAndPulledOutWithOrWithoutItsEve
         EXPECT_EQ(SdlInputHandleEvent(event), type == SDL_KEYDOWN ? 0 : 1) << type;
     }
     EXPECT_EQ(PlatListPads(ids), basePads + 1);
-}
 
-// A controller reports its d-pad as buttons 13..16 and, while the stick rests on
-// that axis, as the stick axes.
-TEST_F(LivePadTest, AControllersDpadIsButtonsThirteenToSixteenAndTheAxes) {
-    uint32_t id = AttachPad(true);
-    ASSERT_NE(id, 0u) << SDL_GetError();
+    // A controller reports its d-pad as buttons 13..16 and, while the stick rests on
+    // that axis, as the stick axes.
     ASSERT_TRUE(SDL_IsGameController(index));
     SDL_JoystickSetVirtualButton(joystick, SDL_CONTROLLER_BUTTON_A, 1);
     SDL_JoystickSetVirtualButton(joystick, SDL_CONTROLLER_BUTTON_START, 1);
     SDL_JoystickSetVirtualButton(joystick, SDL_CONTROLLER_BUTTON_DPAD_RIGHT, 1);
-    PlatPadState state = Read(id);
-    using V = std::vector<int>;
+    state = Read(again);
     // A is button 1, Start button 8, the d-pad's right button 14.
     EXPECT_EQ((V{state.buttons[0], state.buttons[7], state.buttons[12], state.buttons[13],
                  state.buttons[14], state.buttons[15]}),
@@ -140,6 +135,6 @@ TEST_F(LivePadTest, AControllersDpadIsButtonsThirteenToSixteenAndTheAxes) {
     SDL_JoystickSetVirtualAxis(joystick, SDL_CONTROLLER_AXIS_LEFTX, -32768);
     SDL_JoystickSetVirtualButton(joystick, SDL_CONTROLLER_BUTTON_DPAD_RIGHT, 0);
     SDL_JoystickSetVirtualButton(joystick, SDL_CONTROLLER_BUTTON_DPAD_DOWN, 1);
-    state = Read(id);
+    state = Read(again);
     EXPECT_EQ((V{state.axes[0], state.axes[1], state.buttons[14]}), (V{-1000, 1000, 0x80}));
 }

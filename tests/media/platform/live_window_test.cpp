@@ -15,9 +15,7 @@ void Press(SDL_Scancode code, Uint16 mod, Uint8 repeat = 0) {
     e.key.keysym.mod = mod;
     e.key.repeat = repeat;
     ASSERT_EQ(SDL_PushEvent(&e), 1);
-    PlatEvent out;
-    while (PlatPollEvent(&out)) {
-    }
+    for (PlatEvent out; PlatPollEvent(&out);) continue;  // the window sees the key here
 }
 
 bool DesktopView() {

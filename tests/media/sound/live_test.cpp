@@ -18,21 +18,16 @@ namespace {
 
 namespace sf = sound_files;
 
-class LiveSoundTest : public ::testing::Test {
-protected:
-    void Start(const char* driver) {
+TEST(LiveSound, TheDiskDriverReceivesTheTonesAndApiCallsGoOnWhileTheDummyDeviceMixes) {
+    TempDir dir;
+    auto start = [&](const char* driver) {
         setenv("SDL_AUDIODRIVER", driver, 1);
         setenv("SDL_DISKAUDIOFILE", dir.file("device.raw").c_str(), 1);
         ChangeWindowMode(1);
         SetAllowDoubleStart(1);
-        ASSERT_EQ(InitMediaLayer(), 0);
-    }
-    void TearDown() override { EndMediaLayer(); }
-    TempDir dir;
-};
-
-TEST_F(LiveSoundTest, DiskDriverReceivesTheTonesAtTheirLevel) {
-    Start("disk");
+        return InitMediaLayer();
+    };
+    ASSERT_EQ(start("disk"), 0);
     sf::Write("tone.wav", sf::Wav(sf::Sine(22050, 44100, 441, 20000), 1, 44100));
     int h = LoadSound("tone.wav", 1, -1);
     ASSERT_NE(h, -1);
@@ -50,29 +45,29 @@ TEST_F(LiveSoundTest, DiskDriverReceivesTheTonesAtTheirLevel) {
     EXPECT_NEAR(peakL, level, 2.0);
     EXPECT_NEAR(peakR, level, 2.0);
     EXPECT_NEAR(cycles, 441 / 2, 2);  // half a second of 441 Hz
-}
 
-TEST_F(LiveSoundTest, ApiCallsWhileTheDeviceMixes) {
-    Start("dummy");
+    // Under the dummy driver: API calls while the device mixes and the pump streams music.
+    ASSERT_EQ(start("dummy"), 0);
     sf::Write("a.wav", sf::Wav(sf::Sine(4410, 44100, 441, 8000), 1, 44100));
     sf::Write("b.wav", sf::Wav(sf::Sine(8820, 22050, 300, 8000, 2), 2, 22050));
     sf::Write("m.wav", sf::Wav(sf::Pattern(44100 * 2), 1, 44100));
     ASSERT_EQ(PlayMusicFile("m.wav", 3), 0);
     int kept = LoadSound("b.wav", 4, -1);
     for (int i = 0; i < 200; ++i) {
-        int h = LoadSound(i % 2 ? "a.wav" : "b.wav", 1 + i % 10, -1);
-        ASSERT_NE(h, -1);
-        EXPECT_EQ(StartSound(h, i % 3 == 0 ? 3 : 1, 1), 0);
+        int handle = LoadSound(i % 2 ? "a.wav" : "b.wav", 1 + i % 10, -1);
+        ASSERT_NE(handle, -1);
+        EXPECT_EQ(StartSound(handle, i % 3 == 0 ? 3 : 1, 1), 0);
         EXPECT_EQ(StartSound(kept, 1, i % 2), 0);
-        EXPECT_EQ(SetSoundVolume(i, h), 0);
+        EXPECT_EQ(SetSoundVolume(i, handle), 0);
         EXPECT_EQ(SetMusicVolume(255 - i), 0);
         WaitMilliseconds(1);
-        EXPECT_EQ(DeleteSound(h), 0);
+        EXPECT_EQ(DeleteSound(handle), 0);
         if (i % 50 == 49) {
             ASSERT_EQ(PlayMusicFile("m.wav", i % 100 == 99 ? 1 : 3), 0);
         }
     }
     EXPECT_EQ(HaltMusic(), 0);
+    EndMediaLayer();
 }
 
 }  // namespace

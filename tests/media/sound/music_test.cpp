@@ -11,36 +11,29 @@ namespace {
 
 namespace sf = sound_files;
 
-class MusicTest : public LayerTest {
-protected:
-    void SetUp() override {
-        LayerTest::SetUp();
-        Start();
-    }
-    // Index of the first frame of `track` in the recording (its first 64 frames
-    // matched), or -1.
-    static long Find(const std::vector<int16_t>& track, size_t from = 0) {
-        const std::vector<int16_t>& rec = script::AudioPlayed();
-        for (size_t f = from; f + 64 <= rec.size() / 2; ++f) {
-            bool same = true;
-            for (size_t k = 0; k < 64 && same; ++k) same = rec[2 * (f + k)] == track[k];
-            if (same) return static_cast<long>(f);
-        }
-        return -1;
-    }
-    // Frames of the recording from `start` that equal the looped track (left).
-    static size_t MatchingRun(const std::vector<int16_t>& track, long start) {
-        const std::vector<int16_t>& rec = script::AudioPlayed();
-        size_t n = 0;
-        while ((start + n) * 2 < rec.size() && rec[(start + n) * 2] == track[n % track.size()]) ++n;
-        return n;
-    }
-};
+using MusicTest = LayerTest;
+
+// The first frame of the recording that is not silent (its end when none is).
+size_t FirstSound() {
+    const std::vector<int16_t>& rec = script::AudioPlayed();
+    size_t f = 0;
+    while (f < rec.size() / 2 && rec[2 * f] == 0) ++f;
+    return f;
+}
+
+// Frames of the recording from `start` that equal the looped track (left).
+size_t MatchingRun(const std::vector<int16_t>& track, size_t start) {
+    const std::vector<int16_t>& rec = script::AudioPlayed();
+    size_t n = 0;
+    while ((start + n) * 2 < rec.size() && rec[(start + n) * 2] == track[n % track.size()]) ++n;
+    return n;
+}
 
 // A looped track crosses its end with no gap: the recording is the track, again
 // and again, sample for sample - also while the main thread is blocked for 2 s at a
 // time and while the pump stalls for 2.5 s (the queue holds 3 to 4 s).
-TEST_F(MusicTest, LoopedMusicPlaysSeamlesslyThroughStalls) {
+TEST_F(MusicTest, LoopsAreSeamlessTypeOneEndsHaltIsHarmlessAndStreamEntriesPlayInTurn) {
+    Start();
     std::vector<int16_t> track = sf::Pattern(44100 * 7 / 2);  // 3.5 s
     sf::Write("m.wav", sf::Wav(track, 1, 44100));
     script::ClearAudioPlayed();
@@ -50,24 +43,19 @@ TEST_F(MusicTest, LoopedMusicPlaysSeamlesslyThroughStalls) {
     script::AdvanceMs(2500);
     LeaveApiLock();
     script::AdvanceMs(1000);
-    long start = Find(track);
-    ASSERT_GE(start, 0);
-    EXPECT_LT(start, 2048);
+    const size_t start = FirstSound();
+    EXPECT_LT(start, 2048u);
     EXPECT_GE(MatchingRun(track, start), 44100u * 11);
-}
 
-// An MP3 loop: the decoder cuts the encoder's delay and padding, so each pass is
-// exactly as long as the source and the passes are the same samples.
-TEST_F(MusicTest, Mp3LoopIsGapless) {
+    // An MP3 loop: the decoder cuts the encoder's delay and padding, so each pass is
+    // exactly as long as the source and the passes are the same samples.
     ASSERT_TRUE(sf::Run("sox -n -r 44100 -c 1 -b 16 t.wav synth 1 sine 441 vol 0.5"));
     ASSERT_TRUE(sf::Run("lame --quiet -b 128 t.wav t.mp3"));
     script::ClearAudioPlayed();
     ASSERT_EQ(PlayMusicFile("t.mp3", 3), 0);
     script::AdvanceMs(3200);
     const std::vector<int16_t>& rec = script::AudioPlayed();
-    size_t first = 0;
-    while (first < rec.size() && rec[first] == 0) ++first;
-    first /= 2;
+    const size_t first = FirstSound();
     ASSERT_LT(first, 4096u);
     int worstStep = 0, worstRepeat = 0;
     for (size_t f = first + 2; f < first + 2 * 44100; ++f) {
@@ -76,21 +64,18 @@ TEST_F(MusicTest, Mp3LoopIsGapless) {
     }
     EXPECT_LE(worstStep, 1200);  // a 441 Hz sine of 16384 moves at most 1029 a frame
     EXPECT_LE(worstRepeat, 2);
-}
 
-// The tracks are longer than the first fill, so their end is met by a top-up.
-TEST_F(MusicTest, TypeOneEndsAfterItsDataAndHaltIsHarmless) {
-    std::vector<int16_t> track = sf::Pattern(44100 * 5);
-    sf::Write("m.wav", sf::Wav(track, 1, 44100));
+    // The tracks are longer than the first fill, so their end is met by a top-up.
+    std::vector<int16_t> five = sf::Pattern(44100 * 5);
+    sf::Write("m.wav", sf::Wav(five, 1, 44100));
     script::ClearAudioPlayed();
     ASSERT_EQ(PlayMusicFile("m.wav", 1), 0);
     ASSERT_EQ(SetMusicVolume(255), 0);
     script::AdvanceMs(5500);
-    long start = Find(track);
-    ASSERT_GE(start, 0);
-    EXPECT_EQ(MatchingRun(track, start), 44100u * 5);
-    const std::vector<int16_t>& rec = script::AudioPlayed();
-    for (size_t i = (start + 44100 * 5) * 2; i < rec.size(); ++i) ASSERT_EQ(rec[i], 0) << i;
+    const size_t begin = FirstSound();
+    EXPECT_EQ(MatchingRun(five, begin), 44100u * 5);
+    const std::vector<int16_t>& played = script::AudioPlayed();
+    for (size_t i = (begin + 44100 * 5) * 2; i < played.size(); ++i) ASSERT_EQ(played[i], 0) << i;
     // A streamed sound of type 1 stops after its data.
     ASSERT_EQ(SetSoundCreateMode(2), 0);
     int h = LoadSound("m.wav", 1, -1);
@@ -110,16 +95,14 @@ TEST_F(MusicTest, TypeOneEndsAfterItsDataAndHaltIsHarmless) {
     for (int16_t v : script::AudioPlayed()) ASSERT_EQ(v, 0);
     EXPECT_EQ(PlayMusicFile("none.mp3", 3), -1);
     EXPECT_TRUE(Logged("ミュージックファイル none.mp3 の読み込みに失敗しました in LoadMusicMem"));
-}
 
-// Entries play one after the other with their repeats; the rules of adding them.
-TEST_F(MusicTest, StreamEntriesPlayInTurnWithRepeats) {
+    // Entries play one after the other with their repeats; the rules of adding them.
     std::vector<int16_t> a = sf::Pattern(4410), b = sf::Level(4410, 777);
     sf::Write("a.wav", sf::Wav(a, 1, 44100));
     sf::Write("b.wav", sf::Wav(b, 1, 44100));
     sf::Write("s.wav", sf::Wav(a, 1, 22050));
     ASSERT_EQ(SetSoundCreateMode(2), 0);
-    int h = LoadSound("a.wav", 1, -1);
+    h = LoadSound("a.wav", 1, -1);
     ASSERT_EQ(AddStreamSoundFile("b.wav", 1, h), 0);  // twice
     EXPECT_EQ(AddStreamSoundFile("s.wav", 0, h), -1);
     EXPECT_TRUE(Logged("フォーマットの違う音声データは同時に使うことは出来ません"));
@@ -143,9 +126,7 @@ TEST_F(MusicTest, StreamEntriesPlayInTurnWithRepeats) {
     std::vector<int16_t> want = a;  // a, b twice, a, then silence
     for (const auto* part : {&b, &b, &a}) want.insert(want.end(), part->begin(), part->end());
     want.push_back(0);
-    long start = Find(a);
-    ASSERT_GE(start, 0);
-    EXPECT_EQ(MatchingRun(want, start), want.size());
+    EXPECT_EQ(MatchingRun(want, FirstSound()), want.size());
 }
 
 }  // namespace

@@ -12,27 +12,24 @@ namespace {
 
 namespace sf = sound_files;
 
-class PlayTest : public LayerTest {
-protected:
-    void SetUp() override {
-        LayerTest::SetUp();
-        Start();
-    }
-    int Load(const std::vector<int16_t>& samples, int buffers = 1, int rate = 44100,
-             int channels = 1) {
-        sf::Write("s.wav", sf::Wav(samples, channels, rate));
-        return LoadSound("s.wav", buffers, -1);
-    }
-    // The left sample the device played `ms` after the recording was cleared.
-    static int At(int ms, int channel = 0) {
-        const std::vector<int16_t>& rec = script::AudioPlayed();
-        size_t i = static_cast<size_t>(ms) * 441 / 10 * 2 + channel;
-        return i < rec.size() ? rec[i] : -99999;
-    }
-};
+using PlayTest = LayerTest;
+
+// Loads `samples` written as a WAV file.
+int Load(const std::vector<int16_t>& samples, int buffers = 1, int rate = 44100) {
+    sf::Write("s.wav", sf::Wav(samples, 1, rate));
+    return LoadSound("s.wav", buffers, -1);
+}
+
+// The sample the device played `ms` after the recording was cleared (left or right).
+int At(int ms, int channel = 0) {
+    const std::vector<int16_t>& rec = script::AudioPlayed();
+    size_t i = static_cast<size_t>(ms) * 441 / 10 * 2 + channel;
+    return i < rec.size() ? rec[i] : -99999;
+}
 
 // Four starts on three buffers: at most three copies, the fourth restarts the first.
-TEST_F(PlayTest, StartsRotateThroughTheBuffers) {
+TEST_F(PlayTest, StartsRotateThroughTheBuffersResumeAndShareOneCopy) {
+    Start();
     int h = Load(sf::Level(44100, 1000), 3);
     ASSERT_NE(h, -1);
     script::ClearAudioPlayed();
@@ -50,10 +47,9 @@ TEST_F(PlayTest, StartsRotateThroughTheBuffers) {
     EXPECT_EQ(At(1250), 1000);
     EXPECT_EQ(At(1400), 0);
     EXPECT_EQ(CheckSoundPlaying(h), 0);
-}
 
-TEST_F(PlayTest, FromTopZeroLeavesAPlayingBufferAndResumesAStoppedOne) {
-    int h = Load(sf::Level(44100, 1000));
+    // From the top or not: a playing buffer is left alone, a stopped one resumes.
+    h = Load(sf::Level(44100, 1000));
     script::ClearAudioPlayed();
     ASSERT_EQ(StartSound(h, 1, 1), 0);
     script::AdvanceMs(500);
@@ -73,15 +69,31 @@ TEST_F(PlayTest, FromTopZeroLeavesAPlayingBufferAndResumesAStoppedOne) {
     ASSERT_EQ(StartSound(h, 1, 0), 0);
     script::AdvanceMs(1200);
     EXPECT_EQ(At(900), 1000);
+
+    // Sounds loaded with buffers share one copy of their samples and go at shutdown.
+    const size_t before = TrackedTotalSize();
+    int one = Load(sf::Level(44100, 1), 1);
+    const size_t oneBuffer = TrackedTotalSize() - before;
+    int ten = Load(sf::Level(44100, 1), 12);  // more than 10 counts as 10
+    EXPECT_EQ(TrackedTotalSize() - before, 2 * oneBuffer);
+    for (int i = 0; i < 10; ++i) ASSERT_EQ(StartSound(ten, 3, 1), 0);
+    EXPECT_EQ(StartSound(one, 3, 1), 0);
+    script::ClearAudioPlayed();
+    script::AdvanceMs(100);
+    EXPECT_EQ(At(50), 11);
+    EndMediaLayer();  // deletes the sounds that are still loaded
+    EXPECT_TRUE(Logged("DirectSound の終了処理は正常に終了しました"));
+    EXPECT_EQ(TrackedTotalSize(), 0u);
 }
 
 // Volume 0..255 in hundredths of a decibel (255: 0, 128: -299, 60: -628, 1: -2406,
-// 0: silent; above 255 counts as 255), applied as the gain 10^(mB/2000).
-TEST_F(PlayTest, VolumeTableAppliesAsGains) {
+// 0: silent but playing; above 255 counts as 255), applied as the gain 10^(mB/2000).
+TEST_F(PlayTest, MixerVolumesResamplingSaturationTypeZeroHandlesAndTheTable) {
+    Start();
     int h = Load(sf::Level(44100 * 2, 20000));
     const struct {
         int volume, millibels;
-    } table[] = {{255, 0}, {128, -299}, {60, -628}, {1, -2406}, {300, 0}};
+    } table[] = {{255, 0}, {128, -299}, {60, -628}, {1, -2406}, {300, 0}, {0, -10000}};
     for (const auto& row : table) {
         SCOPED_TRACE(row.volume);
         ASSERT_EQ(SetSoundVolume(row.volume, h), 0);
@@ -89,20 +101,14 @@ TEST_F(PlayTest, VolumeTableAppliesAsGains) {
         ASSERT_EQ(StartSound(h, 1, 1), 0);
         script::AdvanceMs(100);
         EXPECT_NEAR(At(50), 20000 * pow(10.0, row.millibels / 2000.0), 1.0);
+        EXPECT_EQ(CheckSoundPlaying(h), 1);
     }
-    ASSERT_EQ(SetSoundVolume(0, h), 0);
-    script::ClearAudioPlayed();
-    ASSERT_EQ(StartSound(h, 1, 1), 0);
-    script::AdvanceMs(100);
-    EXPECT_EQ(At(50), 0);
-    EXPECT_EQ(CheckSoundPlaying(h), 1);
-}
+    StopSound(h);
 
-TEST_F(PlayTest, MixerResamplesMonoToStereoAndSaturates) {
     // 22050 Hz: every second output frame is a source frame, the others halfway.
     std::vector<int16_t> ramp;
     for (int i = 0; i < 22050; ++i) ramp.push_back(static_cast<int16_t>((i % 200) * 100));
-    int h = Load(ramp, 1, 22050);
+    h = Load(ramp, 1, 22050);
     script::ClearAudioPlayed();
     ASSERT_EQ(StartSound(h, 1, 1), 0);
     script::AdvanceMs(1100);
@@ -122,10 +128,9 @@ TEST_F(PlayTest, MixerResamplesMonoToStereoAndSaturates) {
     StartSound(loud, 1, 1);
     script::AdvanceMs(50);
     EXPECT_EQ(At(20), 32767);
-}
 
-TEST_F(PlayTest, TypeZeroWaitsUntilTheEndHandlesAreCheckedAndTheTableIsFinite) {
-    int h = Load(sf::Level(22050, 500));
+    // Play type 0 waits until the end; handles are checked; the table is finite.
+    h = Load(sf::Level(22050, 500));
     const uint32_t before = script::NowMs();
     ASSERT_EQ(StartSound(h, 0, 1), 0);
     EXPECT_GE(script::NowMs() - before, 500u - 24);  // within a device period
@@ -143,36 +148,19 @@ TEST_F(PlayTest, TypeZeroWaitsUntilTheEndHandlesAreCheckedAndTheTableIsFinite) {
         EXPECT_EQ(DeleteSound(bad), -1);
     }
     EXPECT_EQ(StartSound(again, 1, 1), 0);
-    int loaded = 1;  // the table holds 4096 sounds
+    int loaded = 4;  // the table holds 4096 sounds; four are loaded here
     while (loaded <= 4096 && LoadSound("s.wav", 1, -1) != -1) ++loaded;
     EXPECT_EQ(loaded, 4096);
     EXPECT_TRUE(Logged("サウンドの数が許容量を越えました"));
 }
 
-TEST_F(PlayTest, LoadedSoundsShareOneCopyAndGoAtShutdown) {
-    const size_t before = TrackedTotalSize();
-    int one = Load(sf::Level(44100, 1), 1);
-    const size_t oneBuffer = TrackedTotalSize() - before;
-    int ten = Load(sf::Level(44100, 1), 12);  // more than 10 counts as 10
-    EXPECT_EQ(TrackedTotalSize() - before, 2 * oneBuffer);
-    for (int i = 0; i < 10; ++i) ASSERT_EQ(StartSound(ten, 3, 1), 0);
-    EXPECT_EQ(StartSound(one, 3, 1), 0);
-    script::ClearAudioPlayed();
-    script::AdvanceMs(100);
-    EXPECT_EQ(At(50), 11);
-    EndMediaLayer();  // deletes the sounds that are still loaded
-    EXPECT_TRUE(Logged("DirectSound の終了処理は正常に終了しました"));
-    EXPECT_EQ(TrackedTotalSize(), 0u);
-}
-
-class NoDeviceTest : public LayerTest {};
+using NoDeviceTest = LayerTest;
 
 TEST_F(NoDeviceTest, EveryCallAnswersWithoutADevice) {
     script::FailAudioOpen(true);
     Start();
     EXPECT_TRUE(Logged("サウンドデバイスを開けませんでした：no scripted sound device"));
-    sf::Write("s.wav", sf::Wav(sf::Level(100, 1), 1, 44100));
-    EXPECT_EQ(LoadSound("s.wav", 1, -1), -1);
+    EXPECT_EQ(Load(sf::Level(100, 1)), -1);
     EXPECT_EQ(StartSound(0x10000000, 1, 1), -1);
     EXPECT_EQ(SetSoundVolume(255, 0x10000000), -1);
     EXPECT_EQ(PlayMusicFile("s.wav", 3), -1);

@@ -10,12 +10,8 @@ namespace sound_files {
 
 namespace {
 
-void Put32(std::string& s, uint32_t v) {
-    for (int i = 0; i < 4; ++i) s += static_cast<char>(v >> (8 * i));
-}
-void Put16(std::string& s, uint16_t v) {
-    s += static_cast<char>(v);
-    s += static_cast<char>(v >> 8);
+void Put(std::string& s, uint32_t v, int bytes) {
+    for (int i = 0; i < bytes; ++i) s += static_cast<char>(v >> (8 * i));
 }
 
 }  // namespace
@@ -23,24 +19,24 @@ void Put16(std::string& s, uint16_t v) {
 std::string Wav(const std::vector<int16_t>& samples, int channels, int rate,
                 const std::vector<Chunk>& extra) {
     std::string body = "WAVEfmt ";
-    Put32(body, 16);
-    Put16(body, 1);
-    Put16(body, static_cast<uint16_t>(channels));
-    Put32(body, static_cast<uint32_t>(rate));
-    Put32(body, static_cast<uint32_t>(rate * channels * 2));
-    Put16(body, static_cast<uint16_t>(channels * 2));
-    Put16(body, 16);
-    for (const Chunk& c : extra) {
-        body += c.id;
-        Put32(body, static_cast<uint32_t>(c.body.size()));
-        body += c.body;
-        if (c.body.size() & 1) body += '\0';
+    Put(body, 16, 4);
+    Put(body, 1, 2);
+    Put(body, static_cast<uint32_t>(channels), 2);
+    Put(body, static_cast<uint32_t>(rate), 4);
+    Put(body, static_cast<uint32_t>(rate * channels * 2), 4);
+    Put(body, static_cast<uint16_t>(channels * 2), 2);
+    Put(body, 16, 2);
+    for (const auto& [id, data] : extra) {
+        body += id;
+        Put(body, static_cast<uint32_t>(data.size()), 4);
+        body += data;
+        if (data.size() & 1) body += '\0';
     }
     body += "data";
-    Put32(body, static_cast<uint32_t>(samples.size() * 2));
-    for (int16_t v : samples) Put16(body, static_cast<uint16_t>(v));
+    Put(body, static_cast<uint32_t>(samples.size() * 2), 4);
+    for (int16_t v : samples) Put(body, static_cast<uint16_t>(v), 2);
     std::string out = "RIFF";
-    Put32(out, static_cast<uint32_t>(body.size()));
+    Put(out, static_cast<uint32_t>(body.size()), 4);
     return out + body;
 }
 

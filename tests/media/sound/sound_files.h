@@ -8,16 +8,14 @@
 #include <stdint.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace sound_files {
 
 // A 16-bit PCM WAV of `samples` (interleaved); `extra` chunks (id + body) go between
 // "fmt " and "data".
-struct Chunk {
-    std::string id;
-    std::string body;
-};
+using Chunk = std::pair<std::string, std::string>;
 std::string Wav(const std::vector<int16_t>& samples, int channels, int rate,
                 const std::vector<Chunk>& extra = {});
 void Write(const std::string& path, const std::string& bytes);
