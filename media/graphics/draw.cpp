@@ -100,20 +100,6 @@ uint32_t PackColour(const ColorFormat& f, int red, int green, int blue) {
            channel(blue, f.blueWidth, f.blueShift) + f.noneMask;
 }
 
-int NearestPaletteIndex(const uint8_t palette[256][3], int red, int green, int blue) {
-    int best = 0;
-    int bestDistance = 16777215;
-    for (int i = 0; i < 256; ++i) {
-        const int dr = palette[i][0] - red, dg = palette[i][1] - green, db = palette[i][2] - blue;
-        const int distance = dr * dr + dg * dg + db * db;
-        if (distance < bestDistance) {
-            bestDistance = distance;
-            best = i;
-        }
-    }
-    return best;
-}
-
 int DrawImage(int x, int y, int handle, int transparent) {
     ApiScope lock;
     return DrawImageInternal(x, y, handle, transparent);

@@ -19,8 +19,5 @@ ColorFormat ScreenColourFormat();
 // r, g, b packed for a 16- or 32-bit format: each channel's low 8 bits cut to the
 // channel's width and shifted into place, plus the unused bits.
 uint32_t PackColour(const ColorFormat& format, int red, int green, int blue);
-// The palette entry (red, green, blue) nearest to r, g, b by squared distance; the
-// lowest index among equals.
-int NearestPaletteIndex(const uint8_t palette[256][3], int red, int green, int blue);
 
 #endif

@@ -62,7 +62,8 @@ TEST_F(GraphicHandles, LayoutCellsScreenGraphicsAndDeletion) {
     EXPECT_EQ(LoadImageDivided("missing.bmp", 0, 1, 1, 4, 4, cells), 0);  // count below 1
 
     // Screen graphics are draw targets.
-    const int screen = AddGraphic(20, 10, 0, 1);
+    EXPECT_EQ(MakeScreenGraphic(0, 10), -1);
+    const int screen = MakeScreenGraphic(20, 10);
     const int picture = MakeGraphic(4, 4, false, [](int, int) { return 0xFF123456u; });
     EXPECT_EQ(SelectDrawTarget(picture), -1);  // only a screen graphic can be drawn on
     ASSERT_EQ(SelectDrawTarget(screen), 0);
