@@ -135,6 +135,9 @@ protected:
         EndNetWorkListen();
         return {handle, peer};
     }
+    static bool WaitForData(int handle, int n) {  // the network call itself pumps
+        return PumpUntil([&] { return GetNetWorkDataLength(handle) >= n; }, 5000, false);
+    }
     // n bytes taken by NetWorkRecv alone (it looks at the socket while they are
     // not all in), or nothing after 5 s.
     static Bytes Receive(int handle, int n) {
