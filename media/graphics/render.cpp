@@ -13,6 +13,7 @@
 #include <stdint.h>
 #include <string.h>
 
+#include <algorithm>
 #include <utility>
 
 #if defined(__SSE2__)
@@ -250,8 +251,8 @@ void DirectRect(uint32_t* d, int64_t dPitch, const uint32_t* s, int64_t sPitch, 
 // are copied, and only mixed runs take the row routine; all of it inlined, as a
 // picture's runs are short. A drawn run asks for its source and target pixels
 // kPrefetchRows rows ahead (rows of a picture tend to be drawn in the same places):
-// a large picture's rows are far apart in both. `col` is the
-// first pixel's column in the map; the map rows are `mapPitch` bytes apart.
+// a large picture's rows are far apart in both. `col` is the first pixel's column
+// in the map; the map rows are `mapPitch` bytes apart.
 template <int K, bool B, int O>
 void BlockRect(uint32_t* d, int64_t dPitch, const uint32_t* s, int64_t sPitch,
                const uint8_t* classes, const uint8_t* runs, int64_t mapPitch, int col, int n,
@@ -265,9 +266,7 @@ void BlockRect(uint32_t* d, int64_t dPitch, const uint32_t* s, int64_t sPitch,
         const uint8_t* rowRuns = runs + row * mapPitch;
         for (int c = col; c < end;) {
             const int block = c / kRenderBlock;
-            const int stop = (block + rowRuns[block]) * kRenderBlock < end
-                                 ? (block + rowRuns[block]) * kRenderBlock
-                                 : end;
+            const int stop = std::min((block + rowRuns[block]) * kRenderBlock, end);
             const int len = stop - c;
             const uint8_t cls = rowClasses[block];
             if (cls != BLOCK_CLEAR) {
