@@ -81,21 +81,37 @@ void DrawPadded(int x, int y, int value, int digits, int colour, int large) {
     DrawNumber(x, y, value, 0, colour, large);
 }
 
-// The labels both panels share: next and hold over each side.
-void DrawSideLabels() {
-    DrawLabel(8, 48, kLabelHold);
-    DrawLabel(720, 48, kLabelHold);
-    DrawLabel(108, 0, kLabelNext);
-    DrawLabel(614, 0, kLabelNext);
+struct PlacedLabel {
+    int x, y;
+    Label label;
+};
+
+// The labels of a panel that nothing drawn earlier in a frame reaches (the hold
+// labels are left out: the next piece and the wells' top row reach under them). So
+// they may be drawn before everything else of the frame, into the round's backdrop.
+constexpr PlacedLabel kScoreLabels[] = {{108, 0, kLabelNext},    {614, 0, kLabelNext},
+                                        {306, 72, kLabelLevel},  {306, 144, kLabelScore},
+                                        {306, 192, kLabelLines}, {306, 240, kLabelCombo},
+                                        {368, 504, kLabelTime}};
+constexpr PlacedLabel kClearLabels[] = {{108, 0, kLabelNext},
+                                        {614, 0, kLabelNext},
+                                        {306, 72, kLabelLines},
+                                        {306, 144, kLabelCombo},
+                                        {368, 504, kLabelTime}};
+
+void DrawStillLabels(bool clearRound) {
+    if (clearRound) {
+        for (const PlacedLabel& l : kClearLabels) DrawLabel(l.x, l.y, l.label);
+    } else {
+        for (const PlacedLabel& l : kScoreLabels) DrawLabel(l.x, l.y, l.label);
+    }
 }
 
 void DrawBestCombo(int labelY) {
-    DrawLabel(306, labelY, kLabelCombo);
     DrawPadded(332, labelY + 24, match.maxCombo, 2, kBlue, 0);
 }
 
 void DrawRoundClock() {
-    DrawLabel(368, 504, kLabelTime);
     constexpr int kDigitX[6] = {338, 358, 388, 408, 438, 458};
     for (int i = 0; i < 6; ++i) DrawNumber(kDigitX[i], 534, match.clockDigits[i], 0, kBlue, 0);
     DrawImage(374, 534, commonImages.smallDigits[kBlue][kSignColon], 1);
@@ -126,13 +142,14 @@ void DrawLevel() {
 }
 
 // The backdrop of a round: its background with the empty picture in every playable
-// cell of both wells, drawn once when the round starts, so that a frame copies it
-// whole and draws only the cells that hold something. The result is the same as
+// cell of both wells and the still labels of its panel, drawn once when the round starts, so that a
+// frame copies it whole and draws only the cells that hold something. The result is the same as
 // drawing the background and every cell: a block picture covers the whole cell.
 struct Backdrop {
     bool ready;
     int background;
     bool grid;
+    bool clearRound;  // which panel's labels it holds
 } backdrop = {};
 
 bool Covers(int value) {
@@ -144,7 +161,7 @@ bool Covers(int value) {
 // from the wire that draws nothing must show the background).
 bool BackdropFits() {
     if (!backdrop.ready || backdrop.background != match.backgroundIndex ||
-        backdrop.grid != gameSettings.ShowGrid)
+        backdrop.grid != gameSettings.ShowGrid || backdrop.clearRound != (match.clearMode == 1))
         return false;
     for (int r = 0; r < kPlayRows; ++r)
         for (int c = 0; c < kPlayColumns; ++c)
@@ -171,8 +188,9 @@ void PreparePlayBackdrop() {
             DrawCell(kOpponentLeft + kCell * c, kWellTop + kCell * r, CellEmpty);
         }
     }
+    DrawStillLabels(match.clearMode == 1);
     SelectDrawTarget(PAVEX_SCREEN_BACK);
-    backdrop = {true, match.backgroundIndex, gameSettings.ShowGrid};
+    backdrop = {true, match.backgroundIndex, gameSettings.ShowGrid, match.clearMode == 1};
 }
 
 bool DrawPlayBackground() {
@@ -224,13 +242,12 @@ void DrawNextPieces() {
     DrawSmallPiece(492, 48, match.opponentNextKinds[2]);
 }
 
+namespace {
+
+// The values of the panels; DrawHud draws their labels.
 void DrawScorePanel() {
-    DrawSideLabels();
-    DrawLabel(306, 72, kLabelLevel);
     DrawLevel();
-    DrawLabel(306, 144, kLabelScore);
     DrawPadded(412, 168, match.score, 7, kYellow, 0);
-    DrawLabel(306, 192, kLabelLines);
     DrawPadded(348, 216, match.lines, 3, kBlue, 0);
     DrawImage(368, 216, commonImages.smallDigits[kBlue][kSignSlash], 1);
     DrawPadded(420, 216, 10 * match.level, 3, kYellow, 0);
@@ -239,14 +256,14 @@ void DrawScorePanel() {
 }
 
 void DrawClearPanel() {
-    DrawSideLabels();
-    DrawLabel(306, 72, kLabelLines);
     // Lines past the goal are never shown as a negative count.
     const int toClear = match.lines < 50 ? 50 - match.lines : 0;
     DrawNumber(380, 106, toClear, 2, kYellow, 1);
     DrawBestCombo(144);
     DrawRoundClock();
 }
+
+}  // namespace
 
 void DrawWinMarkers(int own, int opponent) {
     constexpr int kOwnX = 360, kOpponentX = 432;
@@ -260,8 +277,11 @@ void DrawWinMarkers(int own, int opponent) {
         DrawImage(kOpponentX, kRowY[i], roundImages.blocks[2], 0);
 }
 
-void DrawHud() {
+void DrawHud(bool overBackdrop) {
     DrawNextPieces();
+    if (!overBackdrop) DrawStillLabels(match.clearMode == 1);
+    DrawLabel(8, 48, kLabelHold);
+    DrawLabel(720, 48, kLabelHold);
     if (match.clearMode == 1) {
         DrawClearPanel();
     } else {

@@ -3,8 +3,9 @@
 #ifndef VORLANE_MATCH_PLAYFIELD_DRAW_H
 #define VORLANE_MATCH_PLAYFIELD_DRAW_H
 
-// Composes the round's backdrop (its background and both wells empty) for the
-// background and grid setting in force; call it when a round's background is chosen.
+// Composes the round's backdrop (its background, both wells empty and the panel's
+// labels) for the background, grid setting and kind of round in force; call it when a round's
+// background is chosen.
 void PreparePlayBackdrop();
 // The background of a play-screen frame: the backdrop when the wells allow it (true),
 // otherwise the round's background picture (false).
@@ -16,15 +17,12 @@ void DrawWells(bool overBackdrop = false);
 void DrawGhost();
 // The local hold piece and, in network play, the opponent's.
 void DrawHoldPieces();
-// Next pieces, the panel for the kind of round and, in network play, the win markers.
-void DrawHud();
+// Next pieces, the panel for the kind of round (it runs the blink of the level after
+// a level-up) and, in network play, the win markers; over the backdrop, the labels it
+// holds are left as they are.
+void DrawHud(bool overBackdrop = false);
 // The next pieces of the player and, in network play, of the opponent.
 void DrawNextPieces();
-// Level, score, lines, best combo and clock of endless and network rounds; runs the
-// blink of the level after a level-up.
-void DrawScorePanel();
-// Lines still to clear, best combo and clock of a clear round.
-void DrawClearPanel();
 // The win markers of a network match, filled from the bottom; counts above 3 show 3.
 void DrawWinMarkers(int own, int opponent);
 // The frames of the two wells, drawn after the wells and the panel.

@@ -64,10 +64,11 @@ bool MustEnd() {
 // InitRound left it, empty gauges, the panel, the frames, and the shading over all.
 void DrawStartScreen() {
     ClearScreen();
-    DrawWells(DrawPlayBackground());
+    const bool backdrop = DrawPlayBackground();
+    DrawWells(backdrop);
     DrawFallGauge(0);
     DrawComboBar(0);
-    DrawHud();
+    DrawHud(backdrop);
     DrawWellFrames();
     DrawBackground(kFilterBackground);
 }
@@ -156,7 +157,7 @@ void StepFrame() {
     // Gravity, input, vibration, the fall gauge (drawn), the landing point, the
     // stamp, the combo bar (drawn) and the level-up, in that order.
     StepFrameRules();
-    DrawHud();
+    DrawHud(backdrop);
     DrawWellFrames();
     if (ShowFps) DrawFps();
     UpdateClock();

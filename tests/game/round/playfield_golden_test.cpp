@@ -42,7 +42,7 @@ protected:
         DrawGhost();
         DrawFallGauge(gauge);
         DrawComboBar(combo);
-        DrawHud();
+        DrawHud(backdrop);
         DrawWellFrames();
         FlipScreen();
     }
@@ -134,7 +134,9 @@ TEST_F(PlayScreen, TheBackdropIsDrawnOnlyWhereTheFrameStaysTheSame) {
     auto frame = [](bool backdrop) {
         ClearScreen();
         if (!backdrop) DrawBackground(match.backgroundIndex);
-        DrawWells(backdrop && DrawPlayBackground());
+        const bool over = backdrop && DrawPlayBackground();
+        DrawWells(over);
+        DrawHud(over);
         FlipScreen();
         return script::LastPresented().pixels;
     };
@@ -149,6 +151,8 @@ TEST_F(PlayScreen, TheBackdropIsDrawnOnlyWhereTheFrameStaysTheSame) {
     EXPECT_EQ(frame(true), frame(false));
     match.backgroundIndex = 1;
     gameSettings.ShowGrid = false;
+    EXPECT_EQ(frame(true), frame(false));
+    gameSettings.ShowGrid = true, match.clearMode = 1;  // the other panel's labels
     EXPECT_EQ(frame(true), frame(false));
 }
 
