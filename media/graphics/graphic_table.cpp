@@ -206,16 +206,16 @@ void GraphicSetSource(GraphicRecord* record, const char* path) {
     record->folder[keep] = '\0';
 }
 
+namespace {
+
 // Brings the block map up to date with the pixels.
 void UpdateBlocks(ImageData* data) {
-    data->allSolid = 1;
     for (int y = 0; y < data->height; ++y) {
         const uint32_t* row = data->pixels + static_cast<int64_t>(y) * data->pitch;
         uint8_t* classes = data->blocks + static_cast<int64_t>(y) * data->blockPitch;
         for (int b = 0, x = 0; b < data->blockPitch; ++b, x += kRenderBlock) {
             const int n = data->width - x < kRenderBlock ? data->width - x : kRenderBlock;
             classes[b] = RenderClassify(row + x, n, data->hasAlpha, data->colorKey);
-            if (classes[b] != BLOCK_SOLID) data->allSolid = 0;
         }
         uint8_t* runs = data->blockRuns + static_cast<int64_t>(y) * data->blockPitch;
         for (int b = data->blockPitch - 1; b >= 0; --b)
@@ -225,6 +225,33 @@ void UpdateBlocks(ImageData* data) {
     }
     data->blocksAt = data->changes;
 }
+
+// What transparency does to the record's pixels (see GraphicRecord), worked out once
+// per change of them. It stops as soon as one pixel is drawn and another left out or
+// half transparent: most pictures cost a few reads, wholly clear or wholly solid
+// ones (an empty well cell, a cell of a gauge sheet) are read through.
+const GraphicRecord& Coverage(const GraphicRecord* record) {
+    const ImageData* data = record->imageData;
+    if (record->coverAt == data->changes) return *record;
+    const uint32_t key = data->colorKey & 0xFFFFFFu;
+    int allClear = 1, allSolid = 1;
+    for (int y = 0; y < record->height && (allClear || allSolid); ++y) {
+        const uint32_t* row = data->pixels +
+                              static_cast<int64_t>(record->offsetY + y) * data->pitch +
+                              record->offsetX;
+        for (int x = 0; x < record->width && (allClear || allSolid); ++x) {
+            const bool clear = data->hasAlpha ? row[x] >> 24 == 0 : (row[x] & 0xFFFFFFu) == key;
+            allClear &= clear;
+            allSolid &= data->hasAlpha ? row[x] >> 24 == 255 : !clear;
+        }
+    }
+    record->allClear = allClear;
+    record->allSolid = allSolid;
+    record->coverAt = data->changes;
+    return *record;
+}
+
+}  // namespace
 
 RenderSource GraphicSource(const GraphicRecord* record, int transparent) {
     ImageData* data = record->imageData;
@@ -245,33 +272,13 @@ RenderSource GraphicSource(const GraphicRecord* record, int transparent) {
         if (data->blocksAt != data->changes) UpdateBlocks(data);
         src.blocks = data->blocks + static_cast<int64_t>(record->offsetY) * data->blockPitch;
         src.blockRuns = data->blockRuns + static_cast<int64_t>(record->offsetY) * data->blockPitch;
-        src.allSolid = data->allSolid;
+        src.allSolid = Coverage(record).allSolid;
     }
     return src;
 }
 
 bool GraphicWhollyClear(const GraphicRecord* record) {
-    const ImageData* data = record->imageData;
-    if (record->clearAt == data->changes) return record->allClear != 0;
-    // Stops at the first pixel that would be drawn: pictures that draw anything
-    // cost a few reads, only wholly clear ones are read through (once per change).
-    const uint32_t mask = data->hasAlpha ? 0xFF000000u : 0xFFFFFFu;
-    const uint32_t clear = data->hasAlpha ? 0u : data->colorKey & 0xFFFFFFu;
-    int allClear = 1;
-    for (int y = 0; y < record->height && allClear; ++y) {
-        const uint32_t* row = data->pixels +
-                              static_cast<int64_t>(record->offsetY + y) * data->pitch +
-                              record->offsetX;
-        for (int x = 0; x < record->width; ++x) {
-            if ((row[x] & mask) != clear) {
-                allClear = 0;
-                break;
-            }
-        }
-    }
-    record->allClear = allClear;
-    record->clearAt = data->changes;
-    return allClear != 0;
+    return Coverage(record).allClear != 0;
 }
 
 DrawSurface GraphicSurface(const GraphicRecord* record) {

@@ -42,7 +42,6 @@ struct ImageData {
     uint8_t* blockRuns;
     int blockPitch;
     uint32_t blocksAt;
-    int allSolid;  // every block BLOCK_SOLID (as of blocksAt)
 };
 
 struct GraphicRecord {
@@ -60,10 +59,12 @@ struct GraphicRecord {
     int movie;  // movie shown by this graphic, or -1
     ImageData* imageData;
     int* lostFlag;  // set to 1 when the graphic is deleted, when not null
-    // Whether transparency leaves out every pixel of this rectangle, as of the
-    // data's `changes` equal to `clearAt` (0: not yet worked out).
-    mutable uint32_t clearAt;
+    // Whether transparency leaves out every pixel of this rectangle, or none while
+    // every alpha is 255, as of the data's `changes` equal to `coverAt` (0: not yet
+    // worked out).
+    mutable uint32_t coverAt;
     mutable int allClear;
+    mutable int allSolid;
 };
 
 // Graphic management start-up (tables emptied) and shutdown (every graphic deleted).
