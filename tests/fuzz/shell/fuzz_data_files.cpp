@@ -17,11 +17,8 @@
 
 namespace {
 
-void Check(bool ok, const char* what) {
-    if (!ok) {
-        fprintf(stderr, "fuzz_data_files: %s\n", what);
-        abort();
-    }
+void Check(bool ok) {
+    if (!ok) abort();
 }
 
 void Write(const char* path, const uint8_t* data, size_t size) {
@@ -47,11 +44,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     LoadSettings();
     LoadBestRecord();
 
-    Check(ClampedDifficulty() >= kMinDifficulty && ClampedDifficulty() <= kMaxDifficulty,
-          "difficulty out of range");
+    Check(ClampedDifficulty() >= kMinDifficulty && ClampedDifficulty() <= kMaxDifficulty);
     Check(ClampedMoveSensitivity() >= kMinMoveSensitivity &&
-              ClampedMoveSensitivity() <= kMaxMoveSensitivity,
-          "sensitivity out of range");
+          ClampedMoveSensitivity() <= kMaxMoveSensitivity);
     uint8_t expected[kSettingsFileSize];
     SettingsToImage(kDefaultGameSettings, expected);
     const size_t whole = (size < kSettingsFileSize ? size : kSettingsFileSize) / 4 * 4;
@@ -59,13 +54,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (int i = 2; i <= 4; ++i) PutLe32(expected, i, GetLe32(expected, i) == 1 ? 1 : 0);
     SaveSettings();
     uint8_t saved[kSettingsFileSize + 1];
-    Check(ReadDataFile("vorlane.cfg", saved, sizeof saved) == kSettingsFileSize, "saved size");
-    Check(memcmp(saved, expected, kSettingsFileSize) == 0, "settings not read as written");
+    Check(ReadDataFile("vorlane.cfg", saved, sizeof saved) == kSettingsFileSize);
+    Check(memcmp(saved, expected, kSettingsFileSize) == 0);
 
     const int32_t fields[3] = {bestRecord.score, bestRecord.lines, bestRecord.maxCombo};
-    for (size_t i = 0; i < 3; ++i) {
-        const int32_t want = 4 * i + 4 <= size ? GetLe32(data, static_cast<int>(i)) : 0;
-        Check(fields[i] == want, "record field not read as written");
-    }
+    for (int i = 0; i < 3; ++i)
+        Check(fields[i] == (size_t(4 * i + 4) <= size ? GetLe32(data, i) : 0));
     return 0;
 }

@@ -17,19 +17,17 @@
 #include "tests/support/temp_dir.h"
 
 namespace rspy {
-// One presented frame: when the screen was last cleared before it, the "Ready"
-// frame drawn into it (-1 none), the allocations so far and a few rule fields.
+// One presented frame: when it was presented, the "Ready" frame drawn into it (-1
+// none) and the allocations so far.
 struct Flip {
-    uint32_t clearedAt;
+    uint32_t at;
     int ready;
     long allocations;
-    int lines;
-    bool gameOver;
 };
 constexpr int kMaxFlips = 4096;
 extern Flip flips[kMaxFlips];
 extern int flipCount;
-extern int screenshots, sends, sendsWithEnd, receives;
+extern int sends, sendsWithEnd, receives;
 extern int effects[32];
 // Called after every flip with its index; the test scripts keys and fields here.
 // It must not allocate.
@@ -59,9 +57,10 @@ protected:
     }
 
 public:
-    // Index of the first flip of the frame loop (after the "Ready" animation).
+    // Index of the first flip of the frame loop (after the "Ready" animation); past
+    // every flip until the animation has begun.
     static int FirstRoundFlip() {
-        int first = 0;
+        int first = rspy::kMaxFlips;
         for (int i = 0; i < rspy::flipCount; ++i)
             if (rspy::flips[i].ready >= 0) first = i + 1;
         return first;

@@ -9,65 +9,61 @@
 
 namespace {
 
-constexpr int kKeyF1 = 59, kKeyLeft = 203, kKeyC = 46;
+constexpr int kKeyF1 = 59, kKeyB = 48, kKeyC = 46;
 
-// Rounds end by a top-out set from the test after `endAfter` frames of the loop.
-int endAfter;
+// The frame of the loop a flip presents; negative before the loop.
 int RoundFrame(int flip) {
     return flip - RoundTest::FirstRoundFlip();
 }
 std::vector<int> Clock() {
     return std::vector<int>(match.clockDigits, match.clockDigits + 6);
 }
-void EndAfterFrames(int flip) {
-    if (rspy::flips[flip].ready < 0 && flip >= 30 && RoundFrame(flip) + 1 >= endAfter)
-        match.gameOver = true;
+
+// Keys set at the flip of a loop frame, seen by its system keys and the next frame's
+// rules: F1 (0..2), B (3), F1 with B (4), none (5), F1 (6); the hard drop, held from
+// frame 9, fires on the third frame it is seen (12).
+void ScriptClearRound(int flip) {
+    const int f = RoundFrame(flip);
+    if (f < 0) return;
+    script::ReleaseAllKeys();
+    if (f <= 2 || f == 4 || f == 6) script::SetKey(kKeyF1, true);
+    if (f == 3 || f == 4) script::SetKey(kKeyB, true);
+    script::SetKey(kKeyC, f >= 9);
 }
 
-TEST_F(RoundTest, ThirtyCurtainFramesThenReadyThenThreeFrameBudgetsOfFiftyMilliseconds) {
-    InitRound(1);
-    endAfter = 14;
-    rspy::onFlip = EndAfterFrames;
-    EXPECT_EQ(RunRound(), 0);
-    EXPECT_EQ(match.backgroundIndex, 4);
-    const int first = FirstRoundFlip();
-    auto period = [](int i) {
-        return int(rspy::flips[i].clearedAt - rspy::flips[i - 1].clearedAt);
-    };
-    for (int i = 1; i < 30; ++i) EXPECT_EQ(period(i), 17) << i;
-    // 2000 ms of 17 ms frames: 118 frames; frames 1..7, held until 1921 ms, then one
-    // step a frame (1921, 1938, 1955, 1972, 1989 ms) to 12.
-    ASSERT_EQ(first - 30, 118);
-    for (int i = 30; i < first; ++i) {
-        const int at = int(rspy::flips[i].clearedAt - rspy::flips[30].clearedAt);
-        const int expected = at >= 1921 ? 8 + (at - 1921) / 17 : std::min(i - 29, 7);
-        EXPECT_EQ(rspy::flips[i].ready, expected) << "at " << at << " ms";
-    }
-    EXPECT_EQ(rspy::flips[first - 1].ready, 12);
-    // The loop: 17, 17, 17, 16, then every third frame 16.
-    ASSERT_EQ(rspy::flipCount - first, 14);
-    const int expected[7] = {17, 17, 17, 16, 17, 17, 16};
-    for (int i = 0; i < 7; ++i) EXPECT_EQ(period(first + 1 + i), expected[i]) << i;
-    for (int i = first + 2; i + 2 < rspy::flipCount; ++i)
-        EXPECT_EQ(period(i) + period(i + 1) + period(i + 2), 50);
-    // The clock of the last frame: 9 x 17 + 4 x 16 = 217 ms after the first.
-    EXPECT_EQ(Clock(), std::vector<int>({0, 0, 0, 0, 2, 1}));
-}
-
-TEST_F(RoundTest, ClearRoundReturnsOneFrameAfterTheLockThatReachedFiftyLines) {
+// A clear round two lines short of its goal, the square to fall into the gap.
+TEST_F(RoundTest, ClearRoundFromTheCurtainToTheFrameAfterTheLockThatReachedFiftyLines) {
     InitRound(1);
     match.lines = 48;
     match.nextKinds[0] = 6;  // the square falls into columns 5 and 6
     for (int row : {19, 20})
         for (int c = 1; c <= 10; ++c)
             if (c != 5 && c != 6) match.well[row][c] = CellGarbage;
-    script::SetKey(kKeyC, true);  // the hard drop fires on the third frame it is seen
+    rspy::onFlip = ScriptClearRound;
     EXPECT_EQ(RunRound(), 1);
+    EXPECT_EQ(match.backgroundIndex, 4);
     const int first = FirstRoundFlip();
-    ASSERT_GE(rspy::flipCount - first, 2);
-    EXPECT_EQ(rspy::flips[rspy::flipCount - 2].lines, 48);
-    EXPECT_EQ(rspy::flips[rspy::flipCount - 1].lines, 50);
-    EXPECT_EQ(rspy::flipCount - first, 4);  // three frames to the drop, one to show it
+    auto period = [](int i) { return int(rspy::flips[i].at - rspy::flips[i - 1].at); };
+    for (int i = 1; i < 30; ++i) EXPECT_EQ(period(i), 17) << i;
+    // 2000 ms of 17 ms frames: 118 frames; frames 1..7, held until 1921 ms, then one
+    // step a frame (1921, 1938, 1955, 1972, 1989 ms) to 12.
+    ASSERT_EQ(first - 30, 118);
+    for (int i = 30; i < first; ++i) {
+        const int at = int(rspy::flips[i].at - rspy::flips[30].at);
+        const int expected = at >= 1921 ? 8 + (at - 1921) / 17 : std::min(i - 29, 7);
+        EXPECT_EQ(rspy::flips[i].ready, expected) << "at " << at << " ms";
+    }
+    EXPECT_EQ(rspy::flips[first - 1].ready, 12);
+    // The round ends after frame 13 has shown the lines of the lock.
+    ASSERT_EQ(rspy::flipCount - first, 14);
+    EXPECT_EQ(match.lines, 50);
+    // The loop: 17, 17, 17, 16, then every third frame 16.
+    for (int i = 1; i < 14; ++i) EXPECT_EQ(period(first + i), i > 1 && i % 3 == 1 ? 16 : 17) << i;
+    // The clock of the last frame: 9 x 17 + 4 x 16 = 217 ms after the first.
+    EXPECT_EQ(Clock(), std::vector<int>({0, 0, 0, 0, 2, 1}));
+    EXPECT_EQ(rspy::effects[kEffectScreenShot], 2);
+    // 5 December 2026, 21:43:07 on the scripted calendar; the numbers are not padded.
+    EXPECT_EQ(access("screen/Screen202612521437.bmp", F_OK), 0);
 }
 
 TEST_F(RoundTest, ClockCountsMinutesSecondsAndHundredthsSinceTheRoundBegan) {
@@ -83,35 +79,15 @@ TEST_F(RoundTest, ClockCountsMinutesSecondsAndHundredthsSinceTheRoundBegan) {
     EXPECT_EQ(Clock(), std::vector<int>(6, 0));
 }
 
-// Keys seen by the system keys of the loop's frames: F1 (0..2), Left (3), F1 with
-// Left (4), none (5), F1 (6); the round ends after frame 8.
-void ScriptF1(int flip) {
-    if (rspy::flips[flip].ready >= 0 || flip < 30) return;
-    const int f = RoundFrame(flip);
-    script::ReleaseAllKeys();
-    if (f <= 2 || f == 4 || f == 6) script::SetKey(kKeyF1, true);
-    if (f == 3 || f == 4) script::SetKey(kKeyLeft, true);
-    if (f == 8) match.gameOver = true;
-}
-
-TEST_F(RoundTest, F1TakesOneCapturePerPressAndWaitsForEveryKeyToBeReleased) {
-    InitRound(0);
-    rspy::onFlip = ScriptF1;
-    EXPECT_EQ(RunRound(), 0);
-    EXPECT_EQ(rspy::screenshots * 10 + rspy::effects[kEffectScreenShot], 22);
-    // 5 December 2026, 21:43:07 on the scripted calendar; the numbers are not padded.
-    EXPECT_EQ(access("screen/Screen202612521437.bmp", F_OK), 0);
-}
-
 TEST_F(RoundTest, EscapeEndsTheProgramAndAClosedWindowTheRoundAtTheEndOfTheFrame) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     InitRound(0);
     rspy::onFlip = [](int flip) {
-        if (flip >= 30 && rspy::flips[flip].ready < 0) script::SetKey(1, true);
+        if (RoundFrame(flip) >= 0) script::SetKey(1, true);
     };
     EXPECT_EXIT(RunRound(), ::testing::ExitedWithCode(1), "");
     rspy::onFlip = [](int flip) {
-        if (flip >= 30 && rspy::flips[flip].ready < 0) script::RequestClose();
+        if (RoundFrame(flip) >= 0) script::RequestClose();
     };
     EXPECT_EQ(RunRound(), 0);
     EXPECT_EQ(rspy::flipCount - FirstRoundFlip(), 1);
@@ -121,14 +97,6 @@ TEST_F(RoundTest, EscapeEndsTheProgramAndAClosedWindowTheRoundAtTheEndOfTheFrame
 // A whole endless round with drawing, sound, the frame counter, the landing point, the
 // grid and vibration on: three line clears with a level-up, a combo and the alarm of
 // the fall gauge, then hard drops until the well overflows.
-void ScriptWholeRound(int flip) {
-    if (rspy::flips[flip].ready >= 0 || flip < 30) return;
-    const int f = RoundFrame(flip);
-    // Wait for the gauge alarm (gauge above 200 after 400 frames), then drop a piece
-    // every fourth frame.
-    script::SetKey(kKeyC, f > 420 && f % 4 != 3);
-}
-
 TEST_F(RoundTest, NothingAllocatesWhileARoundIsPlayed) {
     gameSettings.ShowGrid = gameSettings.PadVibration = true;
     ShowFps = true;
@@ -143,7 +111,12 @@ TEST_F(RoundTest, NothingAllocatesWhileARoundIsPlayed) {
     for (int row : {17, 18, 19, 20})
         for (int c = 1; c <= 10; ++c)
             if (c != 5 && c != 6) match.well[row][c] = CellGarbage;
-    rspy::onFlip = ScriptWholeRound;
+    // Wait for the gauge alarm (gauge above 200 after 400 frames), then drop a piece
+    // every fourth frame.
+    rspy::onFlip = [](int flip) {
+        const int f = RoundFrame(flip);
+        script::SetKey(kKeyC, f > 420 && f % 4 != 3);
+    };
     EXPECT_EQ(RunRound(), 0);
     const long afterRound = allocationCount;
     const int first = FirstRoundFlip();

@@ -1,5 +1,5 @@
 // round_spies.cpp - records what a round asks of the screen, the start animation, the
-// capture, the sound effects and the network (allocations: see alloc_spy.cpp).
+// sound effects and the network (allocations: see alloc_spy.cpp).
 //
 // The test executable is linked with --wrap for these symbols (see CMakeLists.txt):
 // each call from the game lands in a __wrap_ function here, which records it and
@@ -9,38 +9,30 @@
 namespace rspy {
 Flip flips[kMaxFlips];
 int flipCount;
-int screenshots, sends, sendsWithEnd, receives;
+int sends, sendsWithEnd, receives;
 int effects[32];
 void (*onFlip)(int index);
 void (*onReceive)();
 namespace {
-uint32_t lastClear;
 int readyDrawn = -1;
 }  // namespace
 void Clear() {
     flipCount = 0;
-    screenshots = sends = sendsWithEnd = receives = 0;
+    sends = sendsWithEnd = receives = 0;
     for (int& e : effects) e = 0;
     readyDrawn = -1;
 }
 }  // namespace rspy
 
 extern "C" {
-int __real_ClearScreen(void);
 int __real_FlipScreen(void);
 void __real__Z14DrawReadyFramei(int frame);
-void __real__Z14TakeScreenshotv();
 void __real__Z15PlaySoundEffecti(int n);
 
-int __wrap_ClearScreen(void) {
-    rspy::lastClear = script::NowMs();
-    return __real_ClearScreen();
-}
 int __wrap_FlipScreen(void) {
     const int index = rspy::flipCount;
     if (index < rspy::kMaxFlips) {
-        rspy::flips[index] = {rspy::lastClear, rspy::readyDrawn, allocationCount.load(),
-                              match.lines, match.gameOver};
+        rspy::flips[index] = {script::NowMs(), rspy::readyDrawn, allocationCount.load()};
         rspy::flipCount += 1;
     }
     rspy::readyDrawn = -1;
@@ -51,10 +43,6 @@ int __wrap_FlipScreen(void) {
 void __wrap__Z14DrawReadyFramei(int frame) {
     rspy::readyDrawn = frame;
     __real__Z14DrawReadyFramei(frame);
-}
-void __wrap__Z14TakeScreenshotv() {
-    rspy::screenshots += 1;
-    __real__Z14TakeScreenshotv();
 }
 void __wrap__Z15PlaySoundEffecti(int n) {
     if (n >= 0 && n < 32) rspy::effects[n] += 1;
