@@ -60,8 +60,9 @@ for target in "${targets[@]}"; do
   seed "$target"
   bin=$(find "$(realpath "$build")/tests/fuzz" -type f -name "$target" -perm -u+x | head -n 1)
   echo "== $target: $seconds s"
+  # The artifact prefix keeps crash files here also for a target that changes folder.
   (cd "$out/$target" && "$bin" -max_total_time="$seconds" -rss_limit_mb=2048 -max_len=65536 \
-    -print_final_stats=1 "$out/$target/corpus" 2>&1 | grep -E "^(==|stat::number_of_executed_units|stat::average_exec_per_sec|SUMMARY|Done)|ERROR|crash-") || true
+    -artifact_prefix="$out/$target/" -print_final_stats=1 "$out/$target/corpus" 2>&1 | grep -E "^(==|stat::number_of_executed_units|stat::average_exec_per_sec|SUMMARY|Done)|ERROR|crash-") || true
   ! ls "$out/$target"/crash-* "$out/$target"/oom-* "$out/$target"/timeout-* >/dev/null 2>&1 || status=1
 done
 exit $status
