@@ -52,8 +52,7 @@ TEST_F(PvaToolTest, WholeTreeReadsBackByteForByteThroughTheFileLayer) {
     const auto files = MakeTree();
     for (const auto& [path, content] : files) WriteFile("src/" + path, content);
     fs::create_directories("src/empty folder");
-    const PvaResult packed = RunPva({"pack", "src", "tree.dat", "--key", "KWZ"});
-    ASSERT_EQ(packed.exitCode, 0) << packed.err;
+    ASSERT_TRUE(Pack("src", "tree.dat", "KWZ"));
     FileSetArchiveExtension("dat");
     FileSetArchiveKey("KWZ");
 
@@ -73,11 +72,9 @@ TEST_F(PvaToolTest, WholeTreeReadsBackByteForByteThroughTheFileLayer) {
     // Packing is repeatable, and an archive inside the folder it packs is left out (so
     // packing into the folder twice still gives the same bytes); extracting gives the
     // tree back.
-    for (int pass = 0; pass < 2; ++pass)
-        ASSERT_EQ(RunPva({"pack", "src", "src/again.dat", "--key", "KWZ"}).exitCode, 0);
+    for (int pass = 0; pass < 2; ++pass) ASSERT_TRUE(Pack("src", "src/again.dat", "KWZ"));
     EXPECT_TRUE(ReadFile("src/again.dat") == ReadFile("tree.dat"));
-    const PvaResult extracted = RunPva({"extract", "tree.dat", "out", "--key", "KWZ"});
-    ASSERT_EQ(extracted.exitCode, 0) << extracted.err;
+    ASSERT_EQ(RunPva({"extract", "tree.dat", "out", "--key", "KWZ"}).exitCode, 0);
     std::map<std::string, Bytes> out;
     for (const auto& e : fs::recursive_directory_iterator("out"))
         if (e.is_regular_file()) out[fs::relative(e.path(), "out")] = ReadFile(e.path());
