@@ -58,7 +58,7 @@ TEST_F(FileLayerTest, NamesAndPathsFindTheSameEntry) {
         {"data/Sound/./Effect/../../Sound/Effect/Decide.wav", "decide"},
         {"../../../../../../../../../../../../../.." + dir_.path() + "/data" + decide, "decide"},
         {"data/Sound/.../../Effect/Decide.wav", "decide"},  // "..." is a name
-        {dir_.path() + "//data///Sound/Effect/Decide.wav", "decide"},
+        {"\\" + dir_.path() + "//data///Sound/Effect/Decide.wav", "decide"},
         {"datax/a.txt", "next door"},  // the archive used last serves only its folder
         {"data/plain.txt", kNone},
         {"data/\x95\x5C/\x92\x86.txt", "archived table"},
