@@ -1,5 +1,7 @@
 // lock_test.cpp - the lock after a drop: full rows, points and lines, the combo
 // window, level-ups, level music, vibration, attack lines and rows pushed in.
+#include <numeric>
+
 #include "match/attack.h"
 #include "match/level_music.h"
 #include "match/locking.h"
@@ -26,43 +28,38 @@ TEST_F(LockTest, FullRowsGoInOneLockWhereverTheyAreAndWallsNeverCount) {
     for (int r = 0; r <= 17; ++r) EXPECT_EQ(Row(r), "#..........#") << "row " << r;
 }
 
-TEST_F(LockTest, PointsLinesAndSoundsOfAClear) {
-    // {level, combo before, clear round, rows, lines before, score, lines}: 100, 500,
-    // 2000 or 10000 points plus as many times 20 x level x combo / 100; a clear round
-    // counts a four-row clear 1 more, or combo + 1 more from combo 2 on.
-    const int cases[][7] = {
-        {1, 0, 0, 1, 0, 120, 1},
-        {3, 0, 0, 2, 0, 800, 2},
-        {3, 0, 0, 3, 0, 3200, 3},
-        {10, 1, 0, 4, 0, 50000, 4},
-        {5, 0, 1, 4, 0, 20000, 5},
-        {5, 2, 1, 4, 0, 40000, 8},
-        {5, 2, 1, 3, 0, 8000, 3},
-        {1, 0, 0, 0, 0, 0, 0},
-        {30, 2000000000, 0, 4, 998, 9999999, 999},
+TEST_F(LockTest, PointsLinesSoundsAndAttackOfAClear) {
+    // {level, combo before, clear round, rows, lines before, score, lines, network play,
+    // attack, combo bar after}: 100, 500, 2000 or 10000 points plus as many times 20 x
+    // level x combo / 100; a clear round counts a four-row clear 1 more, or combo + 1
+    // more from combo 2 on. Only in network play, and only from the second clear of a
+    // combo, are the rows sent as attack. Each row gives the combo bar (at 200) sixty
+    // frames back, never below zero.
+    const int cases[][10] = {
+        {1, 0, 0, 1, 0, 120, 1, 1, 0, 140},
+        {3, 0, 0, 2, 0, 800, 2, 0, 0, 80},
+        {3, 0, 0, 3, 0, 3200, 3, 0, 0, 20},
+        {10, 1, 0, 4, 0, 50000, 4, 1, 4, 0},
+        {5, 0, 1, 4, 0, 20000, 5, 0, 0, 0},
+        {5, 2, 1, 4, 0, 40000, 8, 1, 4, 0},
+        {5, 2, 1, 3, 0, 8000, 3, 0, 0, 20},
+        {1, 0, 0, 0, 0, 0, 0, 1, 0, 200},
+        {30, 2000000000, 0, 4, 998, 9999999, 999, 0, 0, 0},
     };
     for (const auto& k : cases) {
         InitRound(0);
         spy::calls = {};
         match.level = k[0], match.combo = k[1], match.clearMode = k[2], match.lines = k[4];
+        match.netMode = k[7], match.comboBarValue = 200;
         for (int r = 0; r < k[3]; ++r) FillRow(20 - r, 4);
         EXPECT_EQ(ClearLines(), k[3]);
         const int sound = spy::calls.effects[k[3] == 4 ? kEffectQuartet : kEffectDeleteLine];
-        EXPECT_EQ(Ints({match.combo - k[1], match.score, match.lines, sound, spy::TotalEffects()}),
-                  Ints({k[3] > 0, k[5], k[6], k[3] > 0, k[3] > 0}))
+        EXPECT_EQ(Ints({match.combo - k[1], match.score, match.lines, sound,
+                        std::accumulate(spy::calls.effects, std::end(spy::calls.effects), 0),
+                        match.outgoingAttack, match.comboBarValue}),
+                  Ints({k[3] > 0, k[5], k[6], k[3] > 0, k[3] > 0, k[8], k[9]}))
             << "case " << &k - cases;
     }
-}
-
-TEST_F(LockTest, TheLockScoresTheDropSpawnsTheNextPieceAndLatchesTheMove) {
-    Place(3, 2, 4, 18);
-    match.level = 7, match.dropBonus = 250;
-    match.lockPending = match.landedSoundPlayed = true;
-    LockPiece();
-    EXPECT_EQ(Ints({match.pieceKind, match.rotation, match.pieceX, match.pieceY, match.score,
-                    match.lockPending, match.landedSoundPlayed, match.moveLatch,
-                    spy::calls.effects[kEffectBlockLanding], spy::TotalEffects()}),
-              Ints({6, 0, 4, 0, 175, 0, 0, 1, 1, 1}));
 }
 
 TEST_F(LockTest, AfterAFrameTheDropLocksAndTheRoundIsLostWhenTheNextPieceDoesNotFit) {
@@ -85,19 +82,11 @@ TEST_F(LockTest, TheComboWindowLasts257FramesAndMaxComboIsTakenWhenItCloses) {
     UpdateComboBar();
     EXPECT_EQ(Ints({match.comboActive, match.combo, match.comboBarValue, match.maxCombo}),
               Ints({0, 0, 0, 1}));
-    // Each row cleared gives sixty frames back, never below zero.
-    match.comboActive = true, match.combo = 1, match.comboBarValue = 200;
-    for (int expected : {80, 0}) {
-        FillRow(19, 4);
-        FillRow(20, 4);
-        ClearLines();
-        EXPECT_EQ(match.comboBarValue, expected);
+    for (int combo : {3, 2}) {  // a smaller combo does not lower it
+        match.comboActive = true, match.combo = combo, match.comboBarValue = 256;
+        UpdateComboBar();
+        EXPECT_EQ(Ints({match.comboActive, match.maxCombo}), Ints({0, 3}));
     }
-    for (int f = 0; f <= 256; ++f) UpdateComboBar();
-    EXPECT_EQ(match.maxCombo, 3);
-    match.comboActive = true, match.combo = 2, match.comboBarValue = 256;
-    UpdateComboBar();
-    EXPECT_EQ(match.maxCombo, 3) << "a smaller combo does not lower it";
 }
 
 TEST_F(LockTest, EachDifficultyClimbsToItsCapOneLevelUpAFrame) {
@@ -155,22 +144,6 @@ TEST_F(LockTest, LevelMusicChangesOncePerProgramRunAndVibrationFollowsTheLocks) 
     }
 }
 
-TEST_F(LockTest, OnlyNetworkClearsAfterTheFirstOfAComboAttack) {
-    match.combo = 4;
-    FillRow(20, 4);
-    ClearLines();
-    EXPECT_EQ(match.outgoingAttack, 0) << "no attack outside network play";
-    InitRound(0);
-    match.netMode = 1;
-    // {rows, attack after}: the first clear opens the window; a lock without a clear
-    // sends nothing.
-    for (const auto& k : {Ints{1, 0}, Ints{1, 1}, Ints{4, 5}, Ints{0, 5}}) {
-        for (int r = 0; r < k[0]; ++r) FillRow(20 - r, 4);
-        ClearLines();
-        EXPECT_EQ(match.outgoingAttack, k[1]);
-    }
-}
-
 // The number of rows that are garbage with exactly one gap; their gap columns as bits.
 int PushedInRows(int* gapColumns = nullptr) {
     int rows = 0;
@@ -200,23 +173,29 @@ TEST_F(LockTest, RowsPushedInHaveOneGapEachAndPushTheWellUp) {
     EXPECT_EQ(spy::calls.effects[kEffectAddLine], 40);
 }
 
-TEST_F(LockTest, PendingAndPeriodicRowsPushedInAtALock) {
+TEST_F(LockTest, ALockScoresTheDropPushesRowsInSpawnsTheNextPieceAndLatchesTheMove) {
     // {difficulty, level, periodic count before, pending, rows pushed in, sounds,
-    // periodic count after}: at most five, the rest lost; nothing pending, no sound;
-    // in difficulty 3 a periodic row every ten locks beside the pending ones, due at any
-    // level but counted from level 10 in every difficulty.
-    const int cases[][7] = {{0, 1, 0, 7, 5, 1, 0},   {0, 1, 0, 0, 0, 0, 0},
-                            {3, 10, 10, 2, 3, 2, 1}, {3, 10, 9, 0, 0, 0, 10},
-                            {3, 9, 10, 0, 1, 1, 0},  {2, 12, 30, 0, 0, 0, 31}};
+    // periodic count after, score}: the drop scores level x bonus / 10; at most five
+    // rows pushed in, the rest lost; nothing pending, no sound; in difficulty 3 a
+    // periodic row every ten locks beside the pending ones, due at any level but
+    // counted from level 10 in every difficulty.
+    const int cases[][8] = {{0, 1, 0, 7, 5, 1, 0, 25},    {0, 1, 0, 0, 0, 0, 0, 25},
+                            {3, 10, 10, 2, 3, 2, 1, 255}, {3, 10, 9, 0, 0, 0, 10, 255},
+                            {3, 9, 10, 0, 1, 1, 0, 229},  {2, 12, 30, 0, 0, 0, 31, 306}};
     for (const auto& k : cases) {
         InitRound(0);
         spy::calls = {};
         gameSettings.Difficulty = k[0];
         match.level = k[1], match.periodicRowCount = k[2], match.pendingGarbage = k[3];
+        match.dropBonus = 255, match.lockPending = match.landedSoundPlayed = true;
+        Place(3, 2, 4, 18);
+        const int next = match.nextKinds[0];
         LockPiece();
         EXPECT_EQ(Ints({PushedInRows(), spy::calls.effects[kEffectAddLine], match.pendingGarbage,
-                        match.periodicRowCount}),
-                  Ints({k[4], k[5], 0, k[6]}))
+                        match.periodicRowCount, match.score, match.pieceKind, match.rotation,
+                        match.pieceX, match.pieceY, match.lockPending, match.landedSoundPlayed,
+                        match.moveLatch, spy::calls.effects[kEffectBlockLanding]}),
+                  Ints({k[4], k[5], 0, k[6], k[7], next, 0, 4, 0, 0, 0, 1, 1}))
             << "case " << &k - cases;
     }
 }

@@ -30,11 +30,6 @@ struct Record {
     int vibrationStarts = 0, lastPower = 0, vibrationStops = 0;  // starts with a power above 0
 };
 extern Record calls;
-inline int TotalEffects() {
-    int total = 0;
-    for (int n : calls.effects) total += n;
-    return total;
-}
 }  // namespace spy
 
 // Key codes the pad bits are read from: the arrows, Z and X rotate to the next and the
@@ -58,7 +53,6 @@ protected:
         InitRound(0);
         SetQueue(6, 1, 2);  // a known queue: the square comes next
     }
-    void TearDown() override { script::ReleaseAllKeys(); }
 
 public:
     static void SetQueue(int first, int second, int third) {
@@ -91,12 +85,8 @@ public:
             script::ReleaseAllKeys();
             for (int k : keys) script::SetKey(k, true);
             script::AdvanceMs(17);
-            if (!whole) {
-                ReadPlayInput();
-                continue;
-            }
-            StepFrameRules();
-            if (!match.gameOver && !ClearGoalReached()) EndFrameRules();
+            whole ? StepFrameRules() : ReadPlayInput();
+            if (whole && !match.gameOver && !ClearGoalReached()) EndFrameRules();
         }
     }
     static void PlayFrames(int frames) { InputFrames({}, frames, true); }

@@ -1,9 +1,11 @@
-// archive_fixture.h - what the file-layer and packer tests share: writing files,
-// running the `pva` packer (its path comes from the PVA_PATH definition), and
-// opening an archive's bytes in the clear to damage them on purpose.
+// archive_fixture.h - what the file-layer and packer tests share: a fresh file layer
+// in a fresh folder, writing files, running the `pva` packer (its path comes from the
+// PVA_PATH definition), and opening an archive's bytes in the clear to damage them on
+// purpose.
 #ifndef VORLANE_TESTS_ARCHIVE_FIXTURE_H
 #define VORLANE_TESTS_ARCHIVE_FIXTURE_H
 
+#include <gtest/gtest.h>
 #include <stdint.h>
 #include <stdlib.h>
 #include <sys/wait.h>
@@ -11,10 +13,14 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "media/core/tracked_alloc.h"
+#include "media/file/file_access.h"
 #include "media/file/pva_format.h"
+#include "tests/support/temp_dir.h"
 
 namespace archive_test {
 
@@ -102,6 +108,27 @@ struct ClearArchive {
     uint32_t BlockPos() const { return Get32(12); }
     uint32_t FileTable() const { return BlockPos() + Get32(16); }
     uint32_t DirTable() const { return BlockPos() + Get32(20); }
+};
+
+inline const std::string kNone = "<none>";
+
+class FileLayerTest : public ::testing::Test {
+protected:
+    void SetUp() override { FileStartUp(); }
+    void TearDown() override {  // every test starts with the settings of a fresh layer
+        FileUsePlainFiles(0);
+        FileSetArchiveExtension(nullptr);
+        FileSetArchiveKey(nullptr);
+        FileShutDown();
+    }
+    // The whole file as text, or kNone when it does not open.
+    static std::string Read(const std::string& path, size_t limit = size_t{1} << 26) {
+        size_t size = 0;
+        std::unique_ptr<char, void (*)(void*)> data(
+            static_cast<char*>(FileReadAll(path.c_str(), limit, &size)), TrackedFree);
+        return data ? std::string(data.get(), size) : kNone;
+    }
+    TempDir dir_;
 };
 
 }  // namespace archive_test

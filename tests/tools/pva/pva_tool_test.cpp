@@ -3,17 +3,13 @@
 // arguments and bad input; archives that try to write outside the target folder.
 #include <gtest/gtest.h>
 
-#include <stdint.h>
-
 #include <algorithm>
 #include <filesystem>
 #include <map>
 #include <string>
 #include <vector>
 
-#include "media/file/file_access.h"
 #include "tests/media/file/archive_fixture.h"
-#include "tests/support/temp_dir.h"
 
 using namespace archive_test;
 namespace fs = std::filesystem;
@@ -50,42 +46,18 @@ std::map<std::string, std::vector<uint8_t>> MakeTree() {
     return files;
 }
 
-void WriteTree(const std::string& root, const std::map<std::string, std::vector<uint8_t>>& files) {
-    for (const auto& [path, content] : files) WriteFile(root + "/" + path, content);
-    fs::create_directories(root + "/empty folder");
-}
-
-class PvaToolTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        FileUsePlainFiles(0);
-        FileStartUp();
-    }
-    void TearDown() override {
-        FileShutDown();
-        FileSetArchiveExtension(nullptr);
-        FileSetArchiveKey(nullptr);
-    }
-    TempDir dir_;
-};
+using PvaToolTest = FileLayerTest;
 
 TEST_F(PvaToolTest, WholeTreeReadsBackByteForByteThroughTheFileLayer) {
     const auto files = MakeTree();
-    WriteTree("src", files);
-    const PvaResult packed = RunPva({"pack", "src", "tree.dat", "--key", "KWZ"});
-    ASSERT_EQ(packed.exitCode, 0) << packed.err;
+    for (const auto& [path, content] : files) WriteFile("src/" + path, content);
+    fs::create_directories("src/empty folder");
+    ASSERT_TRUE(Pack("src", "tree.dat", "KWZ"));
     FileSetArchiveExtension("dat");
     FileSetArchiveKey("KWZ");
 
-    for (const auto& [path, content] : files) {
-        SCOPED_TRACE(path);
-        const FileHandle file = FileOpen(("tree/" + path).c_str());
-        ASSERT_NE(file, 0u);
-        Bytes whole(content.size() + 1);  // one byte more than the entry holds
-        whole.resize(FileRead(whole.data(), 1, whole.size(), file));
-        EXPECT_TRUE(whole == content);
-        FileClose(file);
-    }
+    for (const auto& [path, content] : files)
+        EXPECT_TRUE(Read("tree/" + path) == std::string(content.begin(), content.end())) << path;
 
     // The listing names every file once, noise stored and repetitive data compressed.
     const PvaResult list = RunPva({"list", "tree.dat", "--key", "KWZ"});
@@ -100,11 +72,9 @@ TEST_F(PvaToolTest, WholeTreeReadsBackByteForByteThroughTheFileLayer) {
     // Packing is repeatable, and an archive inside the folder it packs is left out (so
     // packing into the folder twice still gives the same bytes); extracting gives the
     // tree back.
-    for (int pass = 0; pass < 2; ++pass)
-        ASSERT_EQ(RunPva({"pack", "src", "src/again.dat", "--key", "KWZ"}).exitCode, 0);
+    for (int pass = 0; pass < 2; ++pass) ASSERT_TRUE(Pack("src", "src/again.dat", "KWZ"));
     EXPECT_TRUE(ReadFile("src/again.dat") == ReadFile("tree.dat"));
-    const PvaResult extracted = RunPva({"extract", "tree.dat", "out", "--key", "KWZ"});
-    ASSERT_EQ(extracted.exitCode, 0) << extracted.err;
+    ASSERT_EQ(RunPva({"extract", "tree.dat", "out", "--key", "KWZ"}).exitCode, 0);
     std::map<std::string, Bytes> out;
     for (const auto& e : fs::recursive_directory_iterator("out"))
         if (e.is_regular_file()) out[fs::relative(e.path(), "out")] = ReadFile(e.path());
@@ -112,30 +82,35 @@ TEST_F(PvaToolTest, WholeTreeReadsBackByteForByteThroughTheFileLayer) {
     EXPECT_TRUE(fs::is_directory("out/empty folder"));
 }
 
-TEST_F(PvaToolTest, BadArgumentsGiveUsageAndExitCodeTwo) {
-    // clang-format off
-    const std::vector<std::vector<std::string>> cases = {
-        {}, {"pack"}, {"pack", "src"}, {"list"}, {"extract", "a.pva"}, {"unpack", "a", "b"},
-        {"list", "a.pva", "--key"}, {"extract", "a.pva", "--colour"}, {"list", "a", "b"},
-        {"pack", "a", "b", "--key", "x", "--key", "y"}};
-    // clang-format on
-    for (const auto& args : cases) {
-        const PvaResult result = RunPva(args);
-        EXPECT_EQ(result.exitCode, 2) << (args.empty() ? "" : args[0]);
-        EXPECT_NE(result.err.find("usage: pva pack DIR ARCHIVE"), std::string::npos);
-    }
-}
-
-// Nothing is left behind by a failed pack, also not when two names of a folder differ
-// only in letter case or the finished archive cannot be moved into place.
-TEST_F(PvaToolTest, RuntimeFailuresNameTheFileAndExitWithOne) {
+// Bad arguments give the usage and exit code 2. Failures at run time name the file, exit
+// with 1 and leave nothing behind, also when two names of a folder differ only in
+// letter case, the finished archive cannot be moved into place, or a name in the
+// archive would leave the target folder.
+TEST_F(PvaToolTest, BadArgumentsAndFailuresExitWithTwoOrOneAndLeaveNothingBehind) {
     WriteText("src/a.txt", "a");
     WriteText("clash/Readme.txt", "1");
     WriteText("clash/README.TXT", "2");
+    WriteText("escape/xx", "escape");
     WriteFile("garbage.pva", Noise(500, 9));
-    fs::create_directories("occupied/x");
-    ASSERT_TRUE(Pack("src", "keyed.pva", "KWZ"));
+    for (const char* folder : {"occupied/x", "target"}) fs::create_directories(folder);
+    ClearArchive clear;
+    ASSERT_TRUE(Pack("src", "keyed.pva", "KWZ") && Pack("escape", "dots.pva"));
+    ASSERT_TRUE(clear.Load("dots.pva", nullptr));
+    // The one name entry: 2 bytes of header counts, the sum, then the search form and
+    // the original name of one unit each. The original becomes ".." or holds a separator.
+    const size_t original = clear.BlockPos() + 4 + 4;
+    ASSERT_EQ(clear.bytes[original], 'x');
+    for (const char* name : {"..", "a/"}) {
+        std::copy(name, name + 2, clear.bytes.begin() + original);
+        clear.Save(name[0] == '.' ? "dots.pva" : "slash.pva");
+    }
+    const std::string usage = "usage: pva pack DIR ARCHIVE";
+    // clang-format off
     const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{}, usage}, {{"pack"}, usage}, {{"pack", "src"}, usage}, {{"list"}, usage},
+        {{"extract", "a.pva"}, usage}, {{"unpack", "a", "b"}, usage},
+        {{"list", "a.pva", "--key"}, usage}, {{"extract", "a.pva", "--colour"}, usage},
+        {{"list", "a", "b"}, usage}, {{"pack", "a", "b", "--key", "x", "--key", "y"}, usage},
         {{"pack", "no-such-folder", "x.pva"}, "no-such-folder"},
         {{"pack", "src", "no-such-folder/x.pva"}, "no-such-folder/x.pva"},
         {{"list", "garbage.pva"}, "garbage.pva"},
@@ -143,37 +118,19 @@ TEST_F(PvaToolTest, RuntimeFailuresNameTheFileAndExitWithOne) {
         {{"extract", "keyed.pva", "out", "--key", "KWY"}, "keyed.pva"},
         {{"pack", "clash", "x.pva"}, "letter case"},
         {{"pack", "src", "occupied"}, "occupied"},  // fails after the temporary file is written
+        {{"extract", "dots.pva", "target/inner"}, "unsafe"},
+        {{"extract", "slash.pva", "target/inner"}, "unsafe"},
     };
-    for (const auto& [args, named] : cases) {
-        SCOPED_TRACE(named);
-        const PvaResult r = RunPva(args);
-        EXPECT_EQ(r.exitCode, 1);
-        EXPECT_NE(r.err.find(named), std::string::npos) << r.err;
+    // clang-format on
+    for (const auto& c : cases) {
+        SCOPED_TRACE(&c - cases.data());
+        const PvaResult r = RunPva(c.first);
+        EXPECT_EQ(r.exitCode, c.second == usage ? 2 : 1);
+        EXPECT_NE(r.err.find(c.second), std::string::npos) << r.err;
     }
-    EXPECT_FALSE(fs::exists("x.pva"));
-    EXPECT_FALSE(fs::exists("x.pva.tmp") || fs::exists("occupied.tmp"));
-}
-
-TEST_F(PvaToolTest, ExtractRefusesNamesThatLeaveTheTargetFolder) {
-    WriteText("src/xx", "escape");
-    ASSERT_TRUE(Pack("src", "x.pva"));
-    ClearArchive clear;
-    ASSERT_TRUE(clear.Load("x.pva", nullptr));
-    // The one name entry: 2 bytes of header counts, the sum, then the search form and
-    // the original name of one unit each. The original becomes ".." or holds a separator.
-    const size_t original = clear.BlockPos() + 4 + 4;
-    ASSERT_EQ(clear.bytes[original], 'x');
-    fs::create_directories("target");
-    for (const char* name : {"..", "a/"}) {
-        SCOPED_TRACE(name);
-        std::copy(name, name + 2, clear.bytes.begin() + original);
-        clear.Save("x.pva");
-        const PvaResult r = RunPva({"extract", "x.pva", "target/inner"});
-        EXPECT_EQ(r.exitCode, 1);
-        EXPECT_NE(r.err.find("unsafe"), std::string::npos) << r.err;
-        EXPECT_FALSE(fs::is_regular_file("target/inner/..") || fs::exists("target/xx") ||
-                     fs::exists("target/inner/a"));
-    }
+    EXPECT_FALSE(fs::exists("x.pva") || fs::exists("x.pva.tmp") || fs::exists("occupied.tmp"));
+    EXPECT_FALSE(fs::is_regular_file("target/inner/..") || fs::exists("target/xx") ||
+                 fs::exists("target/inner/a"));
 }
 
 }  // namespace
