@@ -23,16 +23,11 @@ struct Message {
     int16_t cells[21][10] = {};
     // The message's four fields: 2, 2, 16 and 420 bytes.
     std::vector<Bytes> Fields() const {
-        Bytes b;
-        auto put = [&](uint32_t v, int n) {
-            for (int i = 0; i < n; ++i) b.push_back(uint8_t(v >> (8 * i)));
-        };
-        put(uint32_t(end), 2), put(uint32_t(attack), 2);
-        for (int32_t k : kinds) put(uint32_t(k), 4);
+        auto le16 = [](int v) { return Bytes{uint8_t(v), uint8_t(v >> 8)}; };
+        Bytes well;
         for (auto& row : cells)
-            for (int16_t c : row) put(uint16_t(c), 2);
-        return {Bytes(b.begin(), b.begin() + 2), Bytes(b.begin() + 2, b.begin() + 4),
-                Bytes(b.begin() + 4, b.begin() + 20), Bytes(b.begin() + 20, b.end())};
+            for (int16_t c : row) well = Cat({well, le16(c)});
+        return {le16(end), le16(attack), Le32s({kinds[0], kinds[1], kinds[2], kinds[3]}), well};
     }
     Bytes Encode() const { return Cat(Fields()); }
     static Bytes Cat(const std::vector<Bytes>& parts) {

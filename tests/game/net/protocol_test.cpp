@@ -5,7 +5,7 @@
 
 namespace {
 
-TEST_F(NetGameTest, AMessageLeavesAsFourFramesOfTheLocalStateAndCarriesTheAttackAway) {
+TEST_F(NetGameTest, MessagesGoAsFourFramesAreReadWholeAndAllAtOnceAndALostConnectionShows) {
     const int peer = ConnectMatch();
     Message expected = {1, 513, {6, 0, 3, 5}, {}};
     for (int r = 0; r < 21; ++r)
@@ -28,18 +28,16 @@ TEST_F(NetGameTest, AMessageLeavesAsFourFramesOfTheLocalStateAndCarriesTheAttack
     for (const Message* m : {&expected, &second})
         for (const Bytes& field : m->Fields()) wire = Message::Cat({wire, raw::Frame(field)});
     EXPECT_EQ(raw::Recv(peer, wire.size()), wire);
-}
 
-TEST_F(NetGameTest, AllWholeMessagesWaitingAreReadTheirAttacksAddAndTheLastDecides) {
-    const int peer = ConnectMatch();
-    Message first, second;
-    first.attack = 2, second.attack = 3;
-    first.cells[20][0] = 8, second.cells[20][9] = 7, second.cells[0][0] = 1;
-    second.kinds[0] = 4, second.kinds[1] = 5, second.kinds[2] = 6, second.kinds[3] = 0;
-    ASSERT_TRUE(raw::Send(peer, raw::Frame(Message::Cat({first.Encode(), second.Encode()}))));
+    // All whole messages waiting are read: their attacks add, the last one decides.
+    Message first, later;
+    first.attack = 2, later.attack = 3;
+    first.cells[20][0] = 8, later.cells[20][9] = 7, later.cells[0][0] = 1;
+    later.kinds[0] = 4, later.kinds[1] = 5, later.kinds[2] = 6, later.kinds[3] = 0;
+    ASSERT_TRUE(raw::Send(peer, raw::Frame(Message::Cat({first.Encode(), later.Encode()}))));
     ASSERT_TRUE(WaitForData(netHandle, 880));
     EXPECT_EQ(ReceiveMatchMessage(), 2);
-    EXPECT_EQ(memcmp(match.opponentWellReceived, second.cells, sizeof second.cells), 0);
+    EXPECT_EQ(memcmp(match.opponentWellReceived, later.cells, sizeof later.cells), 0);
     const int32_t* o = match.opponentNextKinds;
     EXPECT_EQ(std::vector<int>({match.pendingGarbage, o[0], o[1], o[2], match.opponentHoldKind,
                                 match.opponentEnded}),
@@ -59,32 +57,8 @@ TEST_F(NetGameTest, AllWholeMessagesWaitingAreReadTheirAttacksAddAndTheLastDecid
     EXPECT_EQ(std::vector<int>(
                   {match.opponentEnded, match.opponentHoldKind, GetNetWorkDataLength(netHandle)}),
               std::vector<int>({1, -1, 0}));
-}
 
-TEST_F(NetGameTest, HostileValuesBecomeValuesThatDrawNothingAndAttacksCannotOverflow) {
-    Message m;
-    m.end = 0x8000;  // any non-zero flag ends
-    m.attack = 65535;
-    m.kinds[0] = 7, m.kinds[1] = -1, m.kinds[2] = INT32_MIN, m.kinds[3] = 6;
-    const int16_t wild[] = {-1, 9, 10, 32767, -32768, 8, 0, 1};
-    for (int i = 0; i < 8; ++i) m.cells[3][i] = wild[i];
-    const Bytes b = m.Encode();
-    for (int i = 0; i < 100000; ++i) ApplyMatchMessage(b.data());
-    const int32_t* o = match.opponentNextKinds;
-    EXPECT_EQ(std::vector<int>({match.opponentEnded, match.pendingGarbage, o[0], o[1], o[2],
-                                match.opponentHoldKind}),
-              std::vector<int>({1, 5, -1, -1, -1, 6}))
-        << "no more than one lock pushes in, never overflowing";
-    const int16_t stored[] = {CellWall, CellWall, CellWall, CellWall, CellWall, 8, 0, 1};
-    EXPECT_EQ(memcmp(match.opponentWellReceived[3], stored, sizeof stored), 0);
-    m.attack = 0;
-    match.pendingGarbage = 7;  // no attack leaves even a value past the cap alone
-    ApplyMatchMessage(m.Encode().data());
-    EXPECT_EQ(match.pendingGarbage, 7);
-}
-
-TEST_F(NetGameTest, ALostConnectionIsShownOverTheOpponentsWellAndStillReportedToTheHost) {
-    const int peer = ConnectMatch();
+    // A lost connection is shown over the opponent's well and still reported to the host.
     auto draw = [] {
         ClearScreen();
         DrawConnectionLost();
@@ -115,6 +89,28 @@ TEST_F(NetGameTest, ALostConnectionIsShownOverTheOpponentsWellAndStillReportedTo
     match.netMode = 0;
     draw();
     EXPECT_EQ(Lit(0, 0, 800, 600), 0) << "only in network play";
+}
+
+TEST_F(NetGameTest, HostileValuesBecomeValuesThatDrawNothingAndAttacksCannotOverflow) {
+    Message m;
+    m.end = 0x8000;  // any non-zero flag ends
+    m.attack = 65535;
+    m.kinds[0] = 7, m.kinds[1] = -1, m.kinds[2] = INT32_MIN, m.kinds[3] = 6;
+    const int16_t wild[] = {-1, 9, 10, 32767, -32768, 8, 0, 1};
+    for (int i = 0; i < 8; ++i) m.cells[3][i] = wild[i];
+    const Bytes b = m.Encode();
+    for (int i = 0; i < 100000; ++i) ApplyMatchMessage(b.data());
+    const int32_t* o = match.opponentNextKinds;
+    EXPECT_EQ(std::vector<int>({match.opponentEnded, match.pendingGarbage, o[0], o[1], o[2],
+                                match.opponentHoldKind}),
+              std::vector<int>({1, 5, -1, -1, -1, 6}))
+        << "no more than one lock pushes in, never overflowing";
+    const int16_t stored[] = {CellWall, CellWall, CellWall, CellWall, CellWall, 8, 0, 1};
+    EXPECT_EQ(memcmp(match.opponentWellReceived[3], stored, sizeof stored), 0);
+    m.attack = 0;
+    match.pendingGarbage = 7;  // no attack leaves even a value past the cap alone
+    ApplyMatchMessage(m.Encode().data());
+    EXPECT_EQ(match.pendingGarbage, 7);
 }
 
 }  // namespace

@@ -11,7 +11,7 @@ namespace {
 
 constexpr int kUp = 200, kDown = 208, kRight = 205, kDecide = 44, kCancel = 45;
 
-TEST_F(NetGameTest, ThePeerFileIsCreatedReadDigitByDigitAndSavedFromTheDigits) {
+TEST_F(NetGameTest, ThePeerFileIsReadDigitByDigitAndSavedFromTheDigitsWhichEditWithinTheirRow) {
     LoadNetworkSettings();
     EXPECT_EQ(FileBytes("network.cfg"), Bytes(20, 0)) << "first run";
     networkSettings.port = 77;
@@ -29,9 +29,9 @@ TEST_F(NetGameTest, ThePeerFileIsCreatedReadDigitByDigitAndSavedFromTheDigits) {
     WriteFile("network.cfg", Bytes{1, 0, 0, 0, 2, 0, 0});  // one whole integer
     LoadNetworkSettings();
     EXPECT_EQ(std::vector<int>({s.octets[0], s.octets[1], s.port}), std::vector<int>({1, 0, 0}));
-}
 
-TEST_F(NetGameTest, DigitEditingMovesWithinItsRowAndWrapsDigits) {
+    // Digit editing moves within its row and wraps digits.
+    networkSettings = NetworkSettings{};
     EditNetworkDigit(3, PAVEX_PAD_LEFT);
     EXPECT_EQ(netgame::effects[kEffectSelect], 0) << "left of the first digit: nothing";
     EditNetworkDigit(3, PAVEX_PAD_DOWN);
@@ -124,7 +124,7 @@ TEST_F(NetGameTest, HostingTakesOneGuestStopsListeningAndWaitsForTheGuestToClose
     EXPECT_EQ(BeginNetWorkListen(networkSettings.port), 0) << "cancel ends the listener";
 }
 
-TEST_F(NetGameTest, TheVersusResultReadsWholeMessagesCountsOnlyASeenEndAndShowsThreeSeconds) {
+TEST_F(NetGameTest, TheVersusResultReadsWholeMessagesCountsOnlyASeenEndAndShowsItsBanners) {
     const int peer = ConnectMatch();
     LoadImages(kImageSetRound);
     match.netMode = 1;
@@ -145,9 +145,8 @@ TEST_F(NetGameTest, TheVersusResultReadsWholeMessagesCountsOnlyASeenEndAndShowsT
     match.opponentEndSeen = true;
     ShowVersusResult();
     EXPECT_EQ(match.ownWins, 1);
-}
 
-TEST_F(NetGameTest, BannersSitOverTheWinnersAndTheLosersWell) {
+    // Banners sit over the winner's and the loser's well (the result released the pictures).
     LoadImages(kImageSetRound);
     const struct { int kind, won, x; } cases[] = {{0, 1, 96}, {1, 0, 560}, {2, 1, 536}, {2, 0, 68}};
     for (const auto& c : cases) {

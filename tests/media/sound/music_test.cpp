@@ -74,8 +74,7 @@ TEST_F(MusicTest, LoopsAreSeamlessTypeOneEndsHaltIsHarmlessAndStreamEntriesPlayI
     script::AdvanceMs(5500);
     const size_t begin = FirstSound();
     EXPECT_EQ(MatchingRun(five, begin), 44100u * 5);
-    const std::vector<int16_t>& played = script::AudioPlayed();
-    for (size_t i = (begin + 44100 * 5) * 2; i < played.size(); ++i) ASSERT_EQ(played[i], 0) << i;
+    for (size_t i = (begin + 44100 * 5) * 2; i < rec.size(); ++i) ASSERT_EQ(rec[i], 0) << i;
     // A streamed sound of type 1 stops after its data.
     ASSERT_EQ(SetSoundCreateMode(2), 0);
     int h = LoadSound("m.wav", 1, -1);
@@ -97,7 +96,7 @@ TEST_F(MusicTest, LoopsAreSeamlessTypeOneEndsHaltIsHarmlessAndStreamEntriesPlayI
     EXPECT_TRUE(Logged("ミュージックファイル none.mp3 の読み込みに失敗しました in LoadMusicMem"));
 
     // Entries play one after the other with their repeats; the rules of adding them.
-    std::vector<int16_t> a = sf::Pattern(4410), b = sf::Level(4410, 777);
+    std::vector<int16_t> a = sf::Pattern(4410), b = sf::Pcm(4410, 777);
     sf::Write("a.wav", sf::Wav(a, 1, 44100));
     sf::Write("b.wav", sf::Wav(b, 1, 44100));
     sf::Write("s.wav", sf::Wav(a, 1, 22050));

@@ -52,10 +52,6 @@ std::vector<int16_t> Samples(const std::string& raw) {
     return out;
 }
 
-std::vector<int16_t> Level(int frames, int16_t level) {
-    return std::vector<int16_t>(static_cast<size_t>(frames), level);
-}
-
 std::vector<int16_t> Sine(int frames, int rate, double hz, double amp, int channels) {
     std::vector<int16_t> out;
     for (int i = 0; i < frames; ++i)

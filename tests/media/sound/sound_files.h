@@ -16,13 +16,12 @@ namespace sound_files {
 // A 16-bit PCM WAV of `samples` (interleaved); `extra` chunks (id + body) go between
 // "fmt " and "data".
 using Chunk = std::pair<std::string, std::string>;
+using Pcm = std::vector<int16_t>;  // Pcm(frames, level): a constant level
 std::string Wav(const std::vector<int16_t>& samples, int channels, int rate,
                 const std::vector<Chunk>& extra = {});
 void Write(const std::string& path, const std::string& bytes);
 std::vector<int16_t> Samples(const std::string& rawBytes);
 
-// `frames` frames of a constant level (mono).
-std::vector<int16_t> Level(int frames, int16_t level);
 // A sine of `hz` at amplitude `amp`, `channels` equal channels.
 std::vector<int16_t> Sine(int frames, int rate, double hz, double amp, int channels = 1);
 // A deterministic pattern without periods (mono): any misplaced block shows.

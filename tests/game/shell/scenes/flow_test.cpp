@@ -30,33 +30,25 @@ void PlayOneEndlessRound(const Now& now) {
     if (now.scene == "over") Hold({});
 }
 
+using Flow = SceneTest;
+
 // The scenes pace themselves: no wait for the vertical blank.
-TEST_F(SceneTest, StartUpLeavesTheLayerReadyForTheScenes) {
+TEST_F(Flow, StartUpReadiesTheLayerAFailedOneReturnsMinusOneAClosedWindowOrEscapeExitWithOne) {
     EXPECT_STREQ(script::WindowTitle(), "VORLANE v0.53");
     EXPECT_TRUE(script::WindowOpen() && FrameIsWindowed() && FrameAlwaysRun());
     EXPECT_EQ(ScreenDrawState().target, PAVEX_SCREEN_BACK);
     const uint64_t slept = script::SleptMs();
     ASSERT_EQ(FlipScreen(), 0);
     EXPECT_EQ(script::SleptMs(), slept);
-}
 
-class Flow : public SceneTest {
-protected:
-    void SetUp() override {
-        SceneTest::SetUp();
-        EndMediaLayer();  // the program starts the layer itself
-    }
-};
-
-TEST_F(Flow, AFailedStartUpReturnsMinusOneAndAClosedWindowExitsWithOne) {
+    EndMediaLayer();                     // the program starts the layer itself
     script::SetDesktop(1920, 1080, 24);  // the layer refuses 24-bit desktops
     EXPECT_EQ(RunApplication(), -1);
     EXPECT_FALSE(script::WindowOpen());
     script::Reset();
     EXPECT_EXIT((script::RequestClose(), RunApplication()), ::testing::ExitedWithCode(1), "");
-}
 
-TEST_F(Flow, FirstRunPlaysARoundTheRecordViewAndConfigEscapeThenEndsByEscape) {
+    // A first run plays a round, then ends by Escape.
     SetScript(PlayOneEndlessRound);
     EXPECT_EXIT(RunApplication(), ::testing::ExitedWithCode(1), kOneRound);
     EXPECT_EQ(FileBytes("vorlane.cfg"), kDefaultSettings);
@@ -83,11 +75,13 @@ void Damage(const fs::path& file, const Bytes& bytes) {
     ASSERT_EQ(mkfifo(file.c_str(), 0644), 0);
 }
 
-TEST_F(Flow, DamagedDataAndDataFilesStillPlayAndEndNormally) {
+TEST_F(Flow, DamagedDataFilesADamagedArchiveOrNoDataAtAllStillPlayAndEndNormally) {
+    EndMediaLayer();
     LinkDataFileByFile();
     const Bytes picture = FileBytes("data/image/menu/MainMenu.png");
-    Bytes garbage(3000);
-    for (size_t i = 0; i < garbage.size(); ++i) garbage[i] = static_cast<uint8_t>(i * 7919 >> 3);
+    Bytes garbage(70000);
+    for (size_t i = 0; i < garbage.size(); ++i)
+        garbage[i] = static_cast<uint8_t>(i * 2654435761u >> 13);
     Damage("data/image/menu/MainMenu.png", Bytes(picture.begin(), picture.begin() + 700));
     Damage("data/Sound/Effect/Select.wav", Bytes{'R', 'I', 'F', 'F', 0xFF, 0xFF, 0xFF, 0x7F});
     Damage("data/Sound/Effect/Decide.wav", garbage);
@@ -104,16 +98,10 @@ TEST_F(Flow, DamagedDataAndDataFilesStillPlayAndEndNormally) {
     // Left as it was, or replaced whole when the round scored.
     const Bytes record = FileBytes("score.dat");
     EXPECT_TRUE(record == Bytes({1, 2}) || record.size() == 12u);
-}
 
-TEST_F(Flow, ADamagedArchiveOrNoDataAtAllStillPlaysAndSaysWhereItLooked) {
-    fs::remove("data");
-    SetScript(PlayOneEndlessRound);
+    fs::remove_all("data");
     EXPECT_EXIT(RunApplication(), ::testing::ExitedWithCode(1),
                 std::string("no ./data or ./data.dat in .*build folder.*") + kOneRound);
-    Bytes garbage(70000);
-    for (size_t i = 0; i < garbage.size(); ++i)
-        garbage[i] = static_cast<uint8_t>(i * 2654435761u >> 13);
     WriteFile("data.dat", garbage);
     EXPECT_EXIT(RunApplication(), ::testing::ExitedWithCode(1), std::string("^") + kOneRound);
 }

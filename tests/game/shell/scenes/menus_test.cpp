@@ -22,19 +22,11 @@ Script WithGolden(Script script, int frame, const char* golden) {
 
 TEST_F(Menus, TitleStepsOncePerPressStopsAtTheEndsAndFadesItemTwo) {
     // Down held three frames, three more presses (the last on item 3), Up held two.
-    SetScript(WithGolden(KeysByFrame({{0, {}},
-                                      {2, {kDown}},
-                                      {5, {}},
-                                      {6, {kDown}},
-                                      {7, {}},
-                                      {8, {kDown}},
-                                      {9, {}},
-                                      {10, {kDown}},
-                                      {11, {}},
-                                      {12, {kUp}},
-                                      {14, {}},
-                                      {15, {kZ}}}),
-                         4, "title"));
+    // clang-format off
+    SetScript(WithGolden(KeysByFrame({{0, {}}, {2, {kDown}}, {5, {}}, {6, {kDown}}, {7, {}},
+                                      {8, {kDown}}, {9, {}}, {10, {kDown}}, {11, {}},
+                                      {12, {kUp}}, {14, {}}, {15, {kZ}}}), 4, "title"));
+    // clang-format on
     EXPECT_EQ(RunTitleMenu(), 2);
     EXPECT_EQ(seen.effects, (Keys{2, 2, 2, 2, 3}));
     EXPECT_EQ(seen.presented, 16 + 51);  // the fade to black
@@ -42,7 +34,7 @@ TEST_F(Menus, TitleStepsOncePerPressStopsAtTheEndsAndFadesItemTwo) {
     EXPECT_GE(script::SleptMs(), 67u * 16);  // 17 ms per frame on the virtual clock
 }
 
-TEST_F(Menus, HeldDecideChoosesPlayAtOnceButWaitsForAReleaseInTheModeMenu) {
+TEST_F(Menus, HeldDecideChoosesPlayAtOnceButWaitsForAReleaseInTheModeMenuEscapeOnlyAlone) {
     // Down held from before the title moves nothing; Decide needs no release there.
     SetScript(KeysByFrame({{0, {kDown}}, {2, {kZ}}}));
     EXPECT_EQ(RunTitleMenu(), 0);
@@ -55,9 +47,8 @@ TEST_F(Menus, HeldDecideChoosesPlayAtOnceButWaitsForAReleaseInTheModeMenu) {
     EXPECT_EQ(RunGameModeMenu(), 0);
     EXPECT_EQ(seen.effects, (Keys{3, 2, 2, 3}));
     EXPECT_EQ(seen.presented, 3 + 10 + 51);
-}
 
-TEST_F(Menus, EscapeEndsTheProgramOnlyWhenItIsTheOnlyKeyboardKey) {
+    // Escape ends the program only when it is the only keyboard key down.
     SetScript(KeysByFrame({{0, {kEscape, kZ}}}));
     EXPECT_EQ(RunTitleMenu(), 0);
     SetScript(KeysByFrame(

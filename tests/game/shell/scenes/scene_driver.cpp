@@ -72,10 +72,6 @@ Script Taps(const Keys& taps, int from) {
     return KeysByFrame(steps);
 }
 
-void LinkData() {
-    std::filesystem::create_directory_symlink(DATA_TREE, "data");
-}
-
 void LinkDataFileByFile() {
     namespace fs = std::filesystem;
     fs::remove("data");
@@ -97,7 +93,7 @@ void SceneTest::SetUp() {
     ResetHiddenSequence();
     match = MatchState{};
     ASSERT_EQ(StartUpApplication(), 1);
-    LinkData();
+    std::filesystem::create_directory_symlink(DATA_TREE, "data");
 }
 
 void SceneTest::TearDown() {

@@ -47,14 +47,13 @@ struct Seen {
 };
 extern Seen seen;
 
-// Links ./data to the generated tree, or builds ./data as a tree of links to it in
+// Replaces the ./data link to the generated tree by a tree of links to its files, in
 // which the test may then replace single files.
-void LinkData();
 void LinkDataFileByFile();
 
 class SceneTest : public LayerTest {
 protected:
-    void SetUp() override;  // fresh game state, StartUpApplication, ./data
+    void SetUp() override;  // fresh game state, StartUpApplication, ./data linked
     void TearDown() override;
 };
 
