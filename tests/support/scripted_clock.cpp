@@ -115,7 +115,6 @@ void Reset(uint32_t startMs) {
     detail::ResetClock(startMs);
     detail::ResetWindow();
     detail::ResetInput();
-    detail::ResetInstance();
 }
 
 }  // namespace script
