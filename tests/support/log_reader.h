@@ -9,6 +9,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -44,19 +45,11 @@ inline std::string SjisToUtf8(const std::string& text, bool* clean = nullptr) {
 // The log as UTF-8 lines; every line must end in CR LF (a line without it is
 // returned with the marker "<no CRLF>" appended so that comparisons fail).
 inline std::vector<std::string> Lines(const std::string& path) {
-    std::string text = SjisToUtf8(ReadBytes(path));
+    std::istringstream text(SjisToUtf8(ReadBytes(path)));
     std::vector<std::string> lines;
-    size_t pos = 0;
-    while (pos < text.size()) {
-        size_t lf = text.find('\n', pos);
-        if (lf == std::string::npos) {
-            lines.push_back(text.substr(pos) + "<no CRLF>");
-            break;
-        }
-        bool crlf = lf > pos && text[lf - 1] == '\r';
-        lines.push_back(crlf ? text.substr(pos, lf - 1 - pos)
-                             : text.substr(pos, lf - pos) + "<no CRLF>");
-        pos = lf + 1;
+    for (std::string line; std::getline(text, line);) {
+        const bool crlf = !text.eof() && !line.empty() && line.back() == '\r';
+        lines.push_back(crlf ? line.substr(0, line.size() - 1) : line + "<no CRLF>");
     }
     return lines;
 }

@@ -11,8 +11,8 @@
 // Before any reset every thread advances the clock. Also script::Reset, which only
 // calls each scripted service's own reset in order. Must not touch the other
 // services' state.
-#include <string.h>
-
+#include <algorithm>
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <thread>
@@ -27,11 +27,8 @@ std::atomic<uint64_t> g_micros{1000ull * 1000ull};
 std::atomic<uint64_t> g_sleptMs{0};
 std::atomic<int> g_sleepCalls{0};
 std::atomic<std::thread::id> g_owner;  // default id: every thread advances the clock
-
-bool AdvancesVirtualTime() {
-    const std::thread::id owner = g_owner.load();
-    return owner == std::thread::id() || owner == std::this_thread::get_id();
-}
+// The calendar: fixed, so that names made from it are known in advance.
+std::array<int, 6> g_localTime = {2026, 12, 5, 21, 43, 7};
 
 }  // namespace
 
@@ -52,32 +49,25 @@ uint64_t PlatCounter() {
 }
 
 void PlatSleepMillis(int ms) {
-    if (!AdvancesVirtualTime()) {
+    const std::thread::id owner = g_owner.load();
+    if (owner != std::thread::id() && owner != std::this_thread::get_id()) {
         std::this_thread::sleep_for(std::chrono::milliseconds(ms > 0 ? ms : 0));
         return;
     }
     g_sleepCalls.fetch_add(1);
     if (ms <= 0) return;
-    g_micros.fetch_add(static_cast<uint64_t>(ms) * 1000ull);
     g_sleptMs.fetch_add(static_cast<uint64_t>(ms));
-    script::detail::RunDueWork();
+    script::AdvanceMs(static_cast<uint32_t>(ms));
 }
 
-// The calendar of the scripted platform: a fixed date and time the test may set (on
-// the test's thread), so that names made from it are known in advance.
-namespace {
-int g_localTime[6] = {2026, 12, 5, 21, 43, 7};
-}  // namespace
-
 void PlatLocalTime(int out[6]) {
-    if (out) memcpy(out, g_localTime, sizeof g_localTime);
+    if (out) std::copy(g_localTime.begin(), g_localTime.end(), out);
 }
 
 namespace script {
 
 void SetLocalDateTime(int year, int month, int day, int hour, int minute, int second) {
-    const int values[6] = {year, month, day, hour, minute, second};
-    memcpy(g_localTime, values, sizeof g_localTime);
+    g_localTime = {year, month, day, hour, minute, second};
 }
 
 uint32_t NowMs() {
@@ -125,7 +115,6 @@ void Reset(uint32_t startMs) {
     detail::ResetClock(startMs);
     detail::ResetWindow();
     detail::ResetInput();
-    detail::ResetInstance();
 }
 
 }  // namespace script

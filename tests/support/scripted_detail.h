@@ -9,7 +9,6 @@ namespace script::detail {
 void ResetClock(uint32_t startMs);
 void ResetWindow();
 void ResetInput();
-void ResetInstance();
 void ResetTimeline();
 // Runs the pump duties and device periods that fall due up to the virtual time now.
 void RunDueWork();

@@ -7,6 +7,8 @@
 // services (the clock is only read).
 #include <string.h>
 
+#include <algorithm>
+
 #include "media/platform/plat_clock.h"
 #include "media/platform/plat_input.h"
 #include "tests/support/scripted.h"
@@ -16,18 +18,15 @@
 namespace {
 
 constexpr int kRumbleLog = 512;
-// A pad's record stays readable after it leaves until 64 later pads have taken its
-// place (record = id modulo 64; ids are never reused).
-constexpr uint32_t kRecordSlots = 64;
 
 struct ScriptedPad {
-    uint32_t id;  // 0: slot unused
+    uint32_t id;
     bool rumble;
     char name[64];
     PlatPadState state;
     int reads;
-    uint16_t low, high;
-    uint32_t rumbleSetMs, rumbleDurationMs;
+    script::Rumble set;  // the motors' last setting
+    uint32_t durationMs;
     script::Rumble log[kRumbleLog];
     int logCount;  // total changes recorded (the log keeps the last kRumbleLog)
 };
@@ -35,9 +34,8 @@ struct ScriptedPad {
 struct ScriptedInput {
     uint8_t keys[256];
     uint32_t mouse;
-    uint32_t order[PLAT_MAX_PADS];  // ids of attached pads, in plug order
+    ScriptedPad pads[PLAT_MAX_PADS];  // the attached pads, in plug order
     int count;
-    ScriptedPad records[kRecordSlots];
     uint32_t nextId;
     uint32_t changeCount;
     uint32_t openFailures;
@@ -46,29 +44,17 @@ struct ScriptedInput {
 
 ScriptedInput g_input;
 
-ScriptedPad* Record(uint32_t id) {
-    ScriptedPad& pad = g_input.records[id % kRecordSlots];
-    return id != 0 && pad.id == id ? &pad : nullptr;
-}
-
 ScriptedPad* Attached(uint32_t id) {
     for (int i = 0; i < g_input.count; ++i)
-        if (g_input.order[i] == id) return Record(id);
+        if (g_input.pads[i].id == id) return &g_input.pads[i];
     return nullptr;
 }
 
-int KeptChanges(const ScriptedPad& pad) {
-    return pad.logCount < kRumbleLog ? pad.logCount : kRumbleLog;
-}
-
-void RecordRumble(ScriptedPad& pad, uint16_t low, uint16_t high) {
-    pad.log[pad.logCount++ % kRumbleLog] = script::Rumble{PlatTickMillis(), low, high};
-}
-
-script::Rumble RunningRumble(const ScriptedPad& pad) {
-    uint32_t now = PlatTickMillis();
-    if (now - pad.rumbleSetMs >= pad.rumbleDurationMs) return script::Rumble{now, 0, 0};
-    return script::Rumble{now, pad.low, pad.high};
+// The motors as they run now: a strength whose duration has run out reads 0.
+script::Rumble RunningRumble(const ScriptedPad* pad) {
+    const uint32_t now = PlatTickMillis();
+    if (!pad || now - pad->set.atMs >= pad->durationMs) return script::Rumble{now, 0, 0};
+    return script::Rumble{now, pad->set.low, pad->set.high};
 }
 
 }  // namespace
@@ -88,7 +74,7 @@ uint32_t PlatReadMouseButtons() {
 }
 
 int PlatListPads(uint32_t ids[PLAT_MAX_PADS]) {
-    memcpy(ids, g_input.order, sizeof(uint32_t) * static_cast<size_t>(g_input.count));
+    for (int i = 0; i < g_input.count; ++i) ids[i] = g_input.pads[i].id;
     return g_input.count;
 }
 
@@ -121,12 +107,10 @@ int PlatReadPad(uint32_t id, PlatPadState* state) {
 int PlatSetPadRumble(uint32_t id, uint16_t low, uint16_t high, uint32_t durationMs) {
     ScriptedPad* pad = Attached(id);
     if (!pad || !pad->rumble) return -1;
-    script::Rumble before = RunningRumble(*pad);
-    pad->low = low;
-    pad->high = high;
-    pad->rumbleSetMs = PlatTickMillis();
-    pad->rumbleDurationMs = durationMs;
-    if (before.low != low || before.high != high) RecordRumble(*pad, low, high);
+    const script::Rumble before = RunningRumble(pad);
+    pad->set = script::Rumble{before.atMs, low, high};
+    pad->durationMs = durationMs;
+    if (before.low != low || before.high != high) pad->log[pad->logCount++ % kRumbleLog] = pad->set;
     return 0;
 }
 
@@ -148,30 +132,20 @@ uint32_t PlugPad(bool rumble, const char* name) {
         return 0;
     }
     if (g_input.count >= PLAT_MAX_PADS) return 0;
-    uint32_t id = ++g_input.nextId;
-    while (Attached(g_input.records[id % kRecordSlots].id)) id = ++g_input.nextId;
-    ScriptedPad& pad = g_input.records[id % kRecordSlots];
+    ScriptedPad& pad = g_input.pads[g_input.count++];
     pad = ScriptedPad{};
-    pad.id = id;
+    pad.id = ++g_input.nextId;
     pad.rumble = rumble;
     strncpy(pad.name, name ? name : "", sizeof pad.name - 1);
-    g_input.order[g_input.count++] = id;
-    return id;
+    return pad.id;
 }
 
 void UnplugPad(uint32_t id) {
-    for (int i = 0; i < g_input.count; ++i) {
-        if (g_input.order[i] != id) continue;
-        ScriptedPad* pad = Record(id);
-        if (pad && (pad->low || pad->high)) {
-            pad->low = pad->high = 0;  // a pad that leaves stops shaking
-            RecordRumble(*pad, 0, 0);
-        }
-        memmove(&g_input.order[i], &g_input.order[i + 1],
-                sizeof(uint32_t) * static_cast<size_t>(--g_input.count - i));
-        ++g_input.changeCount;
-        return;
-    }
+    ScriptedPad* pad = Attached(id);
+    if (!pad) return;
+    const ScriptedPad* end = g_input.pads + g_input.count--;
+    memmove(pad, pad + 1, sizeof(ScriptedPad) * static_cast<size_t>(end - pad - 1));
+    ++g_input.changeCount;
 }
 
 int PadCount() {
@@ -179,18 +153,18 @@ int PadCount() {
 }
 
 void SetPadAxis(uint32_t id, int axis, int value) {
-    ScriptedPad* pad = Record(id);
+    ScriptedPad* pad = Attached(id);
     if (pad && axis >= 0 && axis < PLAT_PAD_AXES) pad->state.axes[axis] = value;
 }
 
 void SetPadButton(uint32_t id, int button, bool down) {
-    ScriptedPad* pad = Record(id);
+    ScriptedPad* pad = Attached(id);
     if (pad && button >= 1 && button <= PLAT_PAD_BUTTONS)
         pad->state.buttons[button - 1] = down ? 0x80 : 0;
 }
 
 int PadReads(uint32_t id) {
-    ScriptedPad* pad = Record(id);
+    ScriptedPad* pad = Attached(id);
     return pad ? pad->reads : 0;
 }
 
@@ -199,19 +173,19 @@ void FailNextPadOpen() {
 }
 
 Rumble PadRumbleNow(uint32_t id) {
-    ScriptedPad* pad = Record(id);
-    return pad ? RunningRumble(*pad) : Rumble{PlatTickMillis(), 0, 0};
+    return RunningRumble(Attached(id));
 }
 
 int RumbleChangeCount(uint32_t id) {
-    ScriptedPad* pad = Record(id);
-    return pad ? KeptChanges(*pad) : 0;
+    ScriptedPad* pad = Attached(id);
+    return pad ? std::min(pad->logCount, kRumbleLog) : 0;
 }
 
 Rumble RumbleChange(uint32_t id, int index) {
-    ScriptedPad* pad = Record(id);
-    if (!pad || index < 0 || index >= KeptChanges(*pad)) return Rumble{0, 0, 0};
-    return pad->log[(pad->logCount - KeptChanges(*pad) + index) % kRumbleLog];
+    ScriptedPad* pad = Attached(id);
+    const int kept = RumbleChangeCount(id);
+    if (!pad || index < 0 || index >= kept) return Rumble{0, 0, 0};
+    return pad->log[(pad->logCount - kept + index) % kRumbleLog];
 }
 
 void SetMouseButton(int button, bool down) {

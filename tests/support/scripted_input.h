@@ -6,6 +6,7 @@
 // library's scale (-1000..1000, dead zone already applied), buttons by number 1..32.
 // Every change of a pad's two rumble motors is recorded with the virtual time at
 // which it happened.
+// A pad that is pulled out is forgotten: its reads and its motor record read 0.
 #ifndef VORLANE_TESTS_SCRIPTED_INPUT_H
 #define VORLANE_TESTS_SCRIPTED_INPUT_H
 

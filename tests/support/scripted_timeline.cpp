@@ -41,7 +41,7 @@ struct Timeline {
     uint64_t framesPlayed = 0;
     bool failOpen = false;
     std::vector<int16_t> recorded;
-    int16_t period[kAudioPeriodFrames * kPlatAudioChannels];
+    int16_t period[kAudioPeriodFrames * kPlatAudioChannels] = {};
 };
 
 Timeline T;
@@ -60,10 +60,7 @@ void RunPump() {
     T.inDuty = true;
     int result = T.duty();
     T.inDuty = false;
-    if (result != 0 || T.stopAfterDuty) {
-        T.duty = nullptr;
-        T.stopAfterDuty = false;
-    }
+    if (result != 0 || T.stopAfterDuty) T.duty = nullptr;
 }
 
 void RunAudio() {
@@ -90,10 +87,8 @@ int PlatPumpStart(PlatPumpDuty duty, int periodMs) {
 void PlatPumpWake() {}
 
 void PlatPumpStop() {
-    if (T.inDuty)
-        T.stopAfterDuty = true;
-    else
-        T.duty = nullptr;
+    T.stopAfterDuty = true;  // a duty running now ends first
+    if (!T.inDuty) T.duty = nullptr;
 }
 
 int PlatPumpIsCurrentThread() {
@@ -117,7 +112,6 @@ int PlatAudioOpen(PlatAudioFill fill, void* user, char* why, size_t whySize) {
 
 void PlatAudioClose() {
     T.fill = nullptr;
-    T.user = nullptr;
 }
 
 int PlatAudioPeriodFrames() {
@@ -149,14 +143,7 @@ void RunDueWork() {
 }
 
 void ResetTimeline() {
-    T.duty = nullptr;
-    T.inDuty = false;
-    T.stopAfterDuty = false;
-    T.fill = nullptr;
-    T.user = nullptr;
-    T.failOpen = false;
-    T.recorded.clear();
-    T.framesPlayed = 0;
+    T = Timeline{};
 }
 
 }  // namespace script::detail

@@ -38,34 +38,26 @@ int g_placedThisRound = 0, g_messages = 0, g_rounds = 0;
 // The usual weights of a well for a placing player: full rows are good; height,
 // covered holes and steps between neighbouring columns are bad.
 int Evaluate(const Well& w) {
-    int full = 0, holes = 0, height = 0, bumps = 0, previous = -1;
+    int full = 0, holes = 0, height = 0, bumps = 0, previous = -1, filled[kWellRows] = {};
     for (int c = kFirstPlayColumn; c <= kLastPlayColumn; ++c) {
         int column = 0;
         for (int r = 0; r <= kLastPlayRow; ++r) {
-            if (w[r][c] == CellEmpty) {
-                holes += column > 0;
-            } else if (column == 0) {
-                column = kLastPlayRow + 1 - r;
-            }
+            filled[r] += w[r][c] != CellEmpty;
+            if (column == 0 && w[r][c] != CellEmpty) column = kLastPlayRow + 1 - r;
+            holes += column > 0 && w[r][c] == CellEmpty;
         }
         height += column;
-        if (previous >= 0) bumps += column > previous ? column - previous : previous - column;
+        if (previous >= 0) bumps += abs(column - previous);
         previous = column;
     }
-    for (int r = 0; r <= kLastPlayRow; ++r) {
-        int n = 0;
-        for (int c = kFirstPlayColumn; c <= kLastPlayColumn; ++c) n += w[r][c] != CellEmpty;
-        full += n == kPlayColumns;
-    }
+    for (int n : filled) full += n == kPlayColumns;
     return full * 76 - height * 51 - holes * 36 - bumps * 18;
 }
 
-// The best place for the falling piece (erased from the well): rotation and column.
-void ChoosePlace(int* bestRotation, int* bestX) {
-    int best = -1000000;
-    *bestRotation = match.rotation;
-    *bestX = match.pieceX;
-    const int savedX = match.pieceX, savedY = match.pieceY;
+// Turns and moves the falling piece (erased from the well) to its best place.
+void MoveToBestPlace() {
+    const int savedY = match.pieceY;
+    int best = -1000000, bestRotation = match.rotation, bestX = match.pieceX;
     for (int rotation = 0; rotation < 4; ++rotation) {
         PieceMatrix m;
         LoadShape(m, kShapeSame, match.pieceKind, rotation);
@@ -80,10 +72,11 @@ void ChoosePlace(int* bestRotation, int* bestX) {
                 for (int c = 0; c < kBoxSize; ++c)
                     if (m[r][c]) trial[match.pieceY + r][x + c] = m[r][c];
             const int score = Evaluate(trial);
-            if (score > best) best = score, *bestRotation = rotation, *bestX = x;
+            if (score > best) best = score, bestRotation = rotation, bestX = x;
         }
     }
-    match.pieceX = savedX, match.pieceY = savedY;
+    match.pieceX = bestX, match.pieceY = savedY;
+    match.rotation = LoadShape(match.pieceMatrix, kShapeSame, match.pieceKind, bestRotation);
 }
 
 void Play() {
@@ -95,13 +88,9 @@ void Play() {
     if (g_placed) return;
     g_placed = true;
     ErasePiece();
-    const bool dump = MatchConnectionLost() || (g_weak && g_placedThisRound >= 20);
-    if (!dump) {
-        int rotation = 0, x = 0;
-        ChoosePlace(&rotation, &x);
-        match.rotation = LoadShape(match.pieceMatrix, kShapeSame, match.pieceKind, rotation);
-        match.pieceX = x;
-    }
+    // Pieces are dumped where they are once the connection is lost, and by the weak
+    // player after 20 pieces of a round.
+    if (!MatchConnectionLost() && !(g_weak && g_placedThisRound >= 20)) MoveToBestPlace();
     ++g_placedThisRound;
     StampPiece();
     HardDrop(true);
