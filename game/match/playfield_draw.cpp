@@ -7,6 +7,8 @@
 // picture draws nothing and never indexes a table.
 #include "match/playfield_draw.h"
 
+#include <stddef.h>
+
 #include "match/match_state.h"
 #include "shell/assets.h"
 #include "shell/settings.h"
@@ -86,25 +88,30 @@ struct PlacedLabel {
     Label label;
 };
 
-// The labels of a panel that nothing drawn earlier in a frame reaches (the hold
-// labels are left out: the next piece and the wells' top row reach under them). So
-// they may be drawn before everything else of the frame, into the round's backdrop.
-constexpr PlacedLabel kScoreLabels[] = {{108, 0, kLabelNext},    {614, 0, kLabelNext},
-                                        {306, 72, kLabelLevel},  {306, 144, kLabelScore},
-                                        {306, 192, kLabelLines}, {306, 240, kLabelCombo},
+// The labels that nothing drawn earlier in a frame reaches (the hold labels are left
+// out: the next piece and the wells' top row reach under them), so they may be drawn
+// before everything else of the frame, into the round's backdrop: the two next
+// labels and the labels of the round's panel.
+constexpr PlacedLabel kNextLabels[] = {{108, 0, kLabelNext}, {614, 0, kLabelNext}};
+constexpr PlacedLabel kScoreLabels[] = {{306, 72, kLabelLevel},
+                                        {306, 144, kLabelScore},
+                                        {306, 192, kLabelLines},
+                                        {306, 240, kLabelCombo},
                                         {368, 504, kLabelTime}};
-constexpr PlacedLabel kClearLabels[] = {{108, 0, kLabelNext},
-                                        {614, 0, kLabelNext},
-                                        {306, 72, kLabelLines},
-                                        {306, 144, kLabelCombo},
-                                        {368, 504, kLabelTime}};
+constexpr PlacedLabel kClearLabels[] = {
+    {306, 72, kLabelLines}, {306, 144, kLabelCombo}, {368, 504, kLabelTime}};
+
+template <size_t N>
+void DrawLabels(const PlacedLabel (&labels)[N]) {
+    for (const PlacedLabel& l : labels) DrawLabel(l.x, l.y, l.label);
+}
 
 void DrawStillLabels(bool clearRound) {
-    if (clearRound) {
-        for (const PlacedLabel& l : kClearLabels) DrawLabel(l.x, l.y, l.label);
-    } else {
-        for (const PlacedLabel& l : kScoreLabels) DrawLabel(l.x, l.y, l.label);
-    }
+    DrawLabels(kNextLabels);
+    if (clearRound)
+        DrawLabels(kClearLabels);
+    else
+        DrawLabels(kScoreLabels);
 }
 
 void DrawBestCombo(int labelY) {
@@ -142,9 +149,11 @@ void DrawLevel() {
 }
 
 // The backdrop of a round: its background with the empty picture in every playable
-// cell of both wells and the still labels of its panel, drawn once when the round starts, so that a
-// frame copies it whole and draws only the cells that hold something. The result is the same as
-// drawing the background and every cell: a block picture covers the whole cell.
+// cell of both wells and the still labels, drawn once when the round starts, so that
+// a frame copies it whole and draws only the cells that hold something and the rest
+// of the panel. The result is the same as drawing everything in order: a block
+// picture covers the whole cell, and nothing a frame draws before a still label
+// reaches it.
 struct Backdrop {
     bool ready;
     int background;

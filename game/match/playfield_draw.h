@@ -3,9 +3,9 @@
 #ifndef VORLANE_MATCH_PLAYFIELD_DRAW_H
 #define VORLANE_MATCH_PLAYFIELD_DRAW_H
 
-// Composes the round's backdrop (its background, both wells empty and the panel's
-// labels) for the background, grid setting and kind of round in force; call it when a round's
-// background is chosen.
+// Composes the round's backdrop (its background, both wells empty and the still
+// labels of the panel) for the background, grid setting and kind of round in force;
+// call it when a round's background is chosen.
 void PreparePlayBackdrop();
 // The background of a play-screen frame: the backdrop when the wells allow it (true),
 // otherwise the round's background picture (false).

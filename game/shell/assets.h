@@ -58,7 +58,7 @@ struct RoundImages {
     int edge;       // the frame of a well
     int ready[16];  // frames of the start animation, 128 x 32
     int movie;      // "MV004.avi", loaded with the set and never drawn
-    int backdrop;   // 800 x 600 screen graphic: the round's background with empty wells
+    int backdrop;   // 800 x 600 screen graphic: background, empty wells, still labels
 };
 // Set 2: the configuration screen.
 struct ConfigImages {
