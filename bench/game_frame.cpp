@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "match/match_state.h"
+#include "media/graphics/screen.h"
 #include "match/playfield_draw.h"
 #include "match/queue.h"
 #include "match/round_frame.h"
@@ -55,10 +56,12 @@ void StartRound(bool opponent) {
     match.roundStartTime = GetTickMillis(0);
 }
 
-// The frame of the round loop without the flip and the wait.
+// The frame of the round loop without the flip and the wait, its picture finished as
+// the flip finds it: rows of the backdrop that no drawing reached are written too.
 void FrameWork() {
     ClearScreen();
     StepFrame();
+    ScreenSurface(PAVEX_SCREEN_BACK);
     if (match.gameOver) {
         StartRound(match.opponentWell[0][0] != 0);
         return;

@@ -2,11 +2,14 @@
 //
 // Owns: the public drawing calls: each validates its handle, fetches the draw state
 // once and hands the graphic to the software renderer (render.cpp), which clips and
-// picks the row routine. Never touches pixels itself.
+// picks the row routine. A graphic copied whole over the back screen is only owed
+// (back_fill.h); a drawing on the back screen first pays the rows it draws on.
+// Never touches pixels itself.
 #include "media/graphics/draw.h"
 
 #include "media/core/api_lock.h"
 #include "media/core/frame.h"
+#include "media/graphics/back_fill.h"
 #include "media/graphics/graphics.h"
 #include "media/graphics/movie.h"
 #include "media/graphics/render.h"
@@ -44,6 +47,30 @@ RenderSource SourceOf(const GraphicRecord* record, const DrawState& state, int t
     return src;
 }
 
+// Before a drawing over left..right-1 by top..bottom-1: the rows it reaches of what
+// the back screen owes are written, or nothing is owed when it replaces every pixel.
+void SettleBack(const DrawState& state, const RenderSource& src, int64_t left, int64_t top,
+                int64_t right, int64_t bottom, int transparent) {
+    if (state.target != PAVEX_SCREEN_BACK) return;
+    if (RenderOverwritesTarget(state, src, left, top, right, bottom, transparent))
+        BackFillForget();
+    else
+        BackFillPay(top, bottom);
+}
+
+// A plain copy of a graphic over the whole back screen (no brightness, no blend) is
+// owed instead of drawn: true when it was.
+bool OweBackCopy(const DrawState& state, const GraphicRecord* record, const RenderSource& src,
+                 int x, int y, int transparent) {
+    if (state.target != PAVEX_SCREEN_BACK || state.bright != 0xFFFFFFu || x > 0 || y > 0 ||
+        !RenderOverwritesTarget(state, src, x, y, int64_t{x} + src.width, int64_t{y} + src.height,
+                                transparent))
+        return false;
+    BackFillOweCopy(state.surface, record->imageData,
+                    src.pixels - static_cast<int64_t>(y) * src.pitch - x, src.pitch);
+    return true;
+}
+
 int DrawImageInternal(int x, int y, int handle, int transparent) {
     int result = 0;
     const GraphicRecord* record = Prepare(handle, &result);
@@ -56,8 +83,8 @@ int DrawImageInternal(int x, int y, int handle, int transparent) {
         return 0;
     }
     const RenderSource src = SourceOf(record, state, transparent);
-    ScreenSettleClear(RenderOverwritesTarget(state, src, x, y, int64_t{x} + src.width,
-                                             int64_t{y} + src.height, transparent));
+    if (OweBackCopy(state, record, src, x, y, transparent)) return 0;
+    SettleBack(state, src, x, y, int64_t{x} + src.width, int64_t{y} + src.height, transparent);
     RenderImage(state, src, x, y, transparent);
     ScreenShowFrontIfTarget(state);
     return 0;
@@ -69,8 +96,8 @@ int DrawImageStretchedInternal(int x1, int y1, int x2, int y2, int handle, int t
     if (!record) return result;
     const DrawState state = ScreenDrawStateUnsettled();
     const RenderSource src = SourceOf(record, state, transparent);
-    ScreenSettleClear(RenderOverwritesTarget(state, src, x1 < x2 ? x1 : x2, y1 < y2 ? y1 : y2,
-                                             x1 < x2 ? x2 : x1, y1 < y2 ? y2 : y1, transparent));
+    SettleBack(state, src, x1 < x2 ? x1 : x2, y1 < y2 ? y1 : y2, x1 < x2 ? x2 : x1,
+               y1 < y2 ? y2 : y1, transparent);
     RenderImageStretched(state, src, x1, y1, x2, y2, transparent);
     ScreenShowFrontIfTarget(state);
     return 0;

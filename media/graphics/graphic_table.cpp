@@ -11,6 +11,7 @@
 #include "media/core/handle_table.h"
 #include "media/core/log.h"
 #include "media/core/tracked_alloc.h"
+#include "media/graphics/back_fill.h"
 #include "media/graphics/graphics.h"
 #include "media/graphics/movie.h"
 #include "pavex.h"
@@ -36,6 +37,7 @@ bool SizeOk(int width, int height) {
 
 void ReleaseImageData(ImageData* data) {
     if (!data || --data->refCount > 0) return;
+    BackFillBeforeChange(data);
     HandleRemove(&g_images, data->handle);
     TrackedFree(data->blocks);
     TrackedFree(data->pixels);
@@ -293,6 +295,7 @@ DrawSurface GraphicSurface(const GraphicRecord* record) {
 
 uint32_t* GraphicPixels(const GraphicRecord* record, int* pitch) {
     ImageData* data = record->imageData;
+    BackFillBeforeChange(data);
     if (++data->changes == 0) data->changes = 1;
     if (pitch) *pitch = data->pitch;
     return data->pixels + static_cast<int64_t>(record->offsetY) * data->pitch + record->offsetX;

@@ -19,6 +19,7 @@
 #include "media/core/log.h"
 #include "media/core/services.h"
 #include "media/core/tracked_alloc.h"
+#include "media/graphics/back_fill.h"
 #include "media/graphics/draw.h"
 #include "media/graphics/graphics.h"
 #include "pavex.h"
@@ -55,9 +56,6 @@ struct ScreenRecord {
     uint32_t* front;      // what the window shows
     uint32_t* back;       // the frame being built
     int surfaceWidth, surfaceHeight;
-    // ClearScreen on the back screen is done when its pixels are next used, so a
-    // frame whose first drawing replaces every pixel never pays for it.
-    int backClearPending;
 };
 
 ScreenRecord SCREEN = {};
@@ -80,7 +78,7 @@ const GraphicRecord* ScreenGraphic(int target) {
 
 void FillBlack(const DrawSurface& s);
 
-// The back screen with a pending clear done.
+// The back screen with every row it owes written (back_fill.h).
 DrawSurface SurfaceOf(int target, bool settle = true);
 
 DrawSurface SurfaceOf(int target, bool settle) {
@@ -98,10 +96,7 @@ DrawSurface SurfaceOf(int target, bool settle) {
     s.width = SCREEN.surfaceWidth;
     s.height = SCREEN.surfaceHeight;
     s.pitch = SCREEN.surfaceWidth * 4;
-    if (settle && target == PAVEX_SCREEN_BACK && SCREEN.backClearPending) {
-        SCREEN.backClearPending = 0;
-        FillBlack(s);
-    }
+    if (settle && target == PAVEX_SCREEN_BACK) BackFillPayAll();
     return s;
 }
 
@@ -146,6 +141,7 @@ void SetClip(int x1, int y1, int x2, int y2) {
 }
 
 void ReleaseSurfaces() {
+    BackFillForget();
     TrackedFree(SCREEN.front);
     TrackedFree(SCREEN.back);
     SCREEN.front = nullptr;
@@ -165,7 +161,7 @@ void CreateSurfaces() {
     if (!SCREEN.back) FatalErrorExit("バックサーフェスの作成に失敗しました");
     SCREEN.surfaceWidth = Width();
     SCREEN.surfaceHeight = Height();
-    SCREEN.backClearPending = 0;
+    BackFillForget();
     LogString("出力画面用の DirectDrawSurface の作成は正常に終了しました\n");
     // The memory screen is 32-bit 8-8-8 whatever depth was asked for.
     LogString("カラー情報\n");
@@ -321,7 +317,7 @@ int ClearScreenInternal() {
     FrameWaitWhileInactive();
     if (!SCREEN.started) return -1;
     if (SCREEN.drawScreen == PAVEX_SCREEN_BACK) {
-        SCREEN.backClearPending = 1;
+        BackFillOweClear(SurfaceOf(PAVEX_SCREEN_BACK, false));
         return 0;
     }
     FillBlack(SurfaceOf(SCREEN.drawScreen));
@@ -409,7 +405,7 @@ DrawSurface ScreenSurface(int target) {
 
 DrawState ScreenDrawState() {
     DrawState d = ScreenDrawStateUnsettled();
-    if (d.target == PAVEX_SCREEN_BACK) ScreenSettleClear(false);
+    if (d.target == PAVEX_SCREEN_BACK) BackFillPayAll();
     return d;
 }
 
@@ -423,14 +419,6 @@ DrawState ScreenDrawStateUnsettled() {
     d.blendMode = SCREEN.blendMode;
     d.blendParam = SCREEN.blendParam;
     return d;
-}
-
-void ScreenSettleClear(bool overdrawn) {
-    if (!SCREEN.backClearPending) return;
-    if (overdrawn)
-        SCREEN.backClearPending = 0;
-    else
-        SurfaceOf(PAVEX_SCREEN_BACK);
 }
 
 void ScreenSetBlend(int mode, int param) {

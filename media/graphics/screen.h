@@ -36,11 +36,9 @@ struct DrawState {
     int blendParam;
 };
 DrawState ScreenDrawState();
-// The same, but a clear of the back screen may still be pending: the caller then
-// calls ScreenSettleClear before it touches the pixels, with true when its drawing
-// replaces every pixel of the back screen whatever they were (the clear is dropped).
+// The same, but the back screen may still owe rows (back_fill.h): the caller pays
+// the rows it draws on, or forgets them when its drawing replaces every pixel.
 DrawState ScreenDrawStateUnsettled();
-void ScreenSettleClear(bool overdrawn);
 void ScreenSetBlend(int mode, int param);
 int ScreenClipEmpty();  // 1 when every drawing call draws nothing
 // After drawing: the front screen as draw target is shown at once.

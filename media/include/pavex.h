@@ -90,6 +90,17 @@ int LoadImageDivided(const char* fileName, int count, int across, int down, int 
 // at first, or -1 (graphics not started, a bad size, no memory).
 int MakeScreenGraphic(int width, int height);
 int DeleteAllGraphics(int logFlag);  // 1 logs each deletion; 0
+// The graphic's size: 0, or -1 for a handle that is not a live graphic.
+int GetGraphicSize(int graphic, int* width, int* height);
+// What drawing with transparency does to the pixels of the graphic's rectangle x, y,
+// width x height: the PAVEX_COVER_ bits of what happens to some pixel there (a pixel
+// with alpha 255, or not the transparent colour, is drawn; alpha 0 or the
+// transparent colour is left out; any other alpha is blended). -1 for a handle that
+// is not a live graphic or a rectangle that is empty or not wholly inside it.
+#define PAVEX_COVER_DRAWN 1
+#define PAVEX_COVER_LEFT_OUT 2
+#define PAVEX_COVER_BLENDED 4
+int GetGraphicCoverage(int graphic, int x, int y, int width, int height);
 
 // Drawing to the draw target, inside the clip rectangle, with the draw brightness.
 // transparent 1 leaves out the transparent colour or follows the graphic's alpha.

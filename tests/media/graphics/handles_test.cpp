@@ -1,6 +1,7 @@
 // Graphic handles: bit layout and check numbers, stale handles, cells sharing their
 // picture's pixels, LoadImageDivided's grid and failures, deletion and its log
-// lines, screen graphics as draw targets, and the full table.
+// lines, screen graphics as draw targets, a graphic's size and coverage, and the full
+// table.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -105,6 +106,30 @@ TEST_F(GraphicHandles, LayoutCellsScreenGraphicsAndDeletion) {
               Logged("右記のグラフィックファイルのロードに失敗しました：notes.txt "));
     EndMediaLayer();
     EXPECT_EQ(TrackedBlockCount(), 0);
+}
+
+// Size and coverage: what drawing with transparency does in a rectangle of a cell
+// (alpha 0, 255 or between; without alpha, the transparent colour or not).
+TEST_F(GraphicHandles, SizeAndCoverageOfARectangle) {
+    Start(64, 48);
+    const uint32_t alphas[4] = {0, 255, 128, 0};  // by column of a 4 x 3 picture
+    const int alpha = MakeGraphic(4, 3, true, [&](int x, int) { return alphas[x] << 24 | 7; });
+    const int cell = DeriveGraphic(1, 1, 3, 2, alpha);
+    const int keyed = MakeGraphic(
+        2, 2, false, [](int x, int y) { return x + y > 0 ? 0xFF000005u : 0xFF000000u; });
+    int w = 0, h = 0;
+    EXPECT_EQ(GetGraphicSize(cell, &w, &h), 0);
+    EXPECT_EQ(w * 10 + h, 32);
+    EXPECT_EQ(GetGraphicSize(-1, &w, &h), -1);
+    EXPECT_EQ(GetGraphicCoverage(cell, 0, 0, 1, 2), PAVEX_COVER_DRAWN);
+    EXPECT_EQ(GetGraphicCoverage(cell, 1, 1, 2, 1), PAVEX_COVER_BLENDED | PAVEX_COVER_LEFT_OUT);
+    EXPECT_EQ(GetGraphicCoverage(alpha, 0, 0, 4, 3), 7);
+    EXPECT_EQ(GetGraphicCoverage(keyed, 0, 0, 1, 1), PAVEX_COVER_LEFT_OUT);
+    EXPECT_EQ(GetGraphicCoverage(keyed, 0, 0, 2, 2), PAVEX_COVER_LEFT_OUT | PAVEX_COVER_DRAWN);
+    const int outside[4][4] = {{0, 0, 3, 3}, {1, 0, 3, 2}, {-1, 0, 1, 1}, {0, 0, 0, 1}};
+    for (const auto& r : outside)
+        EXPECT_EQ(GetGraphicCoverage(cell, r[0], r[1], r[2], r[3]), -1) << r[0] << r[1] << r[2];
+    EXPECT_EQ(GetGraphicCoverage(-1, 0, 0, 1, 1), -1);
 }
 
 TEST_F(GraphicHandles, AFullTableEndsTheProgram) {
