@@ -149,25 +149,46 @@ void DrawLevel() {
 }
 
 // The backdrop of a round: its background with the empty picture in every playable
-// cell of both wells and the still labels, drawn once when the round starts, so that
-// a frame copies it whole and draws only the cells that hold something and the rest
-// of the panel. The result is the same as drawing everything in order: a block
-// picture covers the whole cell, and nothing a frame draws before a still label
-// reaches it.
+// cell of both wells, the still labels and, when their picture allows it, the two
+// well frames, drawn once when the round starts, so that a frame copies it whole and
+// draws only the cells that hold something and the rest of the panel. The result is
+// the same as drawing everything in order: a block picture covers the whole cell,
+// and nothing a frame draws before a still label reaches it. The frames go in only
+// when they leave the playable cells untouched and have no half-transparent pixel:
+// then the only things a frame draws under them are on their top row (the next and
+// hold pieces, the hold labels) and the local frame's left column (the fall gauge),
+// and drawing that row and column of the frame again over them gives what drawing
+// the frame over them once would.
 struct Backdrop {
     bool ready;
     int background;
     bool grid;
     bool clearRound;  // which panel's labels it holds
+    bool frames;      // it holds the well frames
 } backdrop = {};
+
+constexpr int kFrameWidth = 288, kFrameHeight = 528;
 
 bool Covers(int value) {
     return value >= CellEmpty && value <= CellGarbage;
 }
 
+// True when the frame picture may go into the backdrop (see Backdrop).
+bool FramesComposable() {
+    int width = 0, height = 0;
+    if (GetGraphicSize(roundImages.edge, &width, &height) != 0 || width != kFrameWidth ||
+        height != kFrameHeight || roundImages.edgeTop < 0 || roundImages.edgeLeft < 0)
+        return false;
+    const int cells = GetGraphicCoverage(roundImages.edge, kCell * kFirstPlayColumn, 0,
+                                         kCell * kPlayColumns, kCell * kPlayRows);
+    const int whole = GetGraphicCoverage(roundImages.edge, 0, 0, kFrameWidth, kFrameHeight);
+    return cells == PAVEX_COVER_LEFT_OUT && (whole & PAVEX_COVER_BLENDED) == 0;
+}
+
 // True when drawing every cell over the backdrop shows what drawing them over the
 // background would: each playable cell holds nothing or a block (a wall or a value
-// from the wire that draws nothing must show the background).
+// from the wire that draws nothing must show the background) and, with the frames
+// in the backdrop, nothing is drawn in a cell outside the playable ones.
 bool BackdropFits() {
     if (!backdrop.ready || backdrop.background != match.backgroundIndex ||
         backdrop.grid != gameSettings.ShowGrid || backdrop.clearRound != (match.clearMode == 1))
@@ -176,7 +197,21 @@ bool BackdropFits() {
         for (int c = 0; c < kPlayColumns; ++c)
             if (!Covers(match.well[r][kFirstPlayColumn + c]) || !Covers(match.opponentWell[r][c]))
                 return false;
+    if (!backdrop.frames) return true;
+    for (int r = 0; r < kWellRows; ++r) {
+        for (int c = 0; c < kWellColumns; ++c) {
+            const bool playable = r < kPlayRows && c >= kFirstPlayColumn && c <= kLastPlayColumn;
+            const int32_t ghost = match.ghostWell[r][c];
+            if (!playable && (Covers(match.well[r][c]) || (ghost >= 1 && ghost <= kKindCount)))
+                return false;
+        }
+    }
     return true;
+}
+
+void DrawFrames() {
+    DrawImage(kWellLeft, kWellTop, roundImages.edge, 1);
+    DrawImage(kOpponentFrameX, kWellTop, roundImages.edge, 1);
 }
 
 int Clamp(int value, int low, int high) {
@@ -198,8 +233,10 @@ void PreparePlayBackdrop() {
         }
     }
     DrawStillLabels(match.clearMode == 1);
+    const bool frames = FramesComposable();
+    if (frames) DrawFrames();
     SelectDrawTarget(PAVEX_SCREEN_BACK);
-    backdrop = {true, match.backgroundIndex, gameSettings.ShowGrid, match.clearMode == 1};
+    backdrop = {true, match.backgroundIndex, gameSettings.ShowGrid, match.clearMode == 1, frames};
 }
 
 bool DrawPlayBackground() {
@@ -299,9 +336,11 @@ void DrawHud(bool overBackdrop) {
     if (match.netMode == 1) DrawWinMarkers(match.ownWins, match.opponentWins);
 }
 
-void DrawWellFrames() {
-    DrawImage(kWellLeft, kWellTop, roundImages.edge, 1);
-    DrawImage(kOpponentFrameX, kWellTop, roundImages.edge, 1);
+void DrawWellFrames(bool overBackdrop) {
+    if (!overBackdrop || !backdrop.frames) return DrawFrames();
+    DrawImage(kWellLeft, kWellTop, roundImages.edgeTop, 1);
+    DrawImage(kOpponentFrameX, kWellTop, roundImages.edgeTop, 1);
+    DrawImage(kWellLeft, kWellTop, roundImages.edgeLeft, 1);
 }
 
 void DrawFallGauge(int value) {

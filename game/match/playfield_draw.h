@@ -3,9 +3,9 @@
 #ifndef VORLANE_MATCH_PLAYFIELD_DRAW_H
 #define VORLANE_MATCH_PLAYFIELD_DRAW_H
 
-// Composes the round's backdrop (its background, both wells empty and the still
-// labels of the panel) for the background, grid setting and kind of round in force;
-// call it when a round's background is chosen.
+// Composes the round's backdrop (its background, both wells empty, the still labels
+// of the panel and the well frames when their picture allows it) for the background,
+// grid setting and kind of round in force; call it when a round's background is chosen.
 void PreparePlayBackdrop();
 // The background of a play-screen frame: the backdrop when the wells allow it (true),
 // otherwise the round's background picture (false).
@@ -25,8 +25,10 @@ void DrawHud(bool overBackdrop = false);
 void DrawNextPieces();
 // The win markers of a network match, filled from the bottom; counts above 3 show 3.
 void DrawWinMarkers(int own, int opponent);
-// The frames of the two wells, drawn after the wells and the panel.
-void DrawWellFrames();
+// The frames of the two wells, drawn after the wells and the panel; over a backdrop
+// that holds them, only their top row and the local frame's left column, where the
+// pieces, the hold labels and the fall gauge reach under them.
+void DrawWellFrames(bool overBackdrop = false);
 // The fall gauge, value 0..263 (the piece is dropped for the player above 256).
 void DrawFallGauge(int value);
 // The combo bar, value 0..256 (frames used of the combo window).

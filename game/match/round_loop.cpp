@@ -158,7 +158,7 @@ void StepFrame() {
     // stamp, the combo bar (drawn) and the level-up, in that order.
     StepFrameRules();
     DrawHud(backdrop);
-    DrawWellFrames();
+    DrawWellFrames(backdrop);
     if (ShowFps) DrawFps();
     UpdateClock();
 }

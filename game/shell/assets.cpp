@@ -53,6 +53,13 @@ void LoadCells(const char* path, int across, int down, int width, int height, in
         for (int& cell : cells) cell = -1;
 }
 
+// The top-left width x height cell of a picture, or -1.
+int LoadCorner(const char* path, int width, int height) {
+    int cell[1];
+    LoadCells(path, 1, 1, width, height, cell);
+    return cell[0];
+}
+
 void LoadMenuSet() {
     menuImages.title = LoadImageHandle("./data/image/menu/Title.png");
     LoadCells("./data/image/menu/MainMenu.png", 1, 8, 256, 32, menuImages.mainMenu);
@@ -73,6 +80,8 @@ void LoadRoundSet() {
     r.gameOver = LoadImageHandle("./data/image/game/GameOver.png");
     r.gameClear = LoadImageHandle("./data/image/game/GameClear.png");
     r.edge = LoadImageHandle("./data/image/game/Edge.png");
+    r.edgeTop = LoadCorner("./data/image/game/Edge.png", 288, 1);
+    r.edgeLeft = LoadCorner("./data/image/game/Edge.png", 1, 528);
     LoadCells("./data/image/game/Ready.png", 1, 16, 128, 32, r.ready);
     r.movie = LoadImageHandle("./data/movie/MV004.avi");
     r.backdrop = MakeScreenGraphic(800, 600);

@@ -55,10 +55,13 @@ struct RoundImages {
     int vsResult[3];   // 0, 1 the blink frames of the win banner; 2 the lose banner
     int gameOver;
     int gameClear;
-    int edge;       // the frame of a well
+    int edge;     // the frame of a well
+    int edgeTop;  // its top row (288 x 1) and its left column (1 x 528), from the same file
+    int edgeLeft;
     int ready[16];  // frames of the start animation, 128 x 32
     int movie;      // "MV004.avi", loaded with the set and never drawn
-    int backdrop;   // 800 x 600 screen graphic: background, empty wells, still labels
+    int backdrop;   // 800 x 600 screen graphic: background, empty wells, still labels,
+                    // and the well frames when they allow it
 };
 // Set 2: the configuration screen.
 struct ConfigImages {

@@ -1,5 +1,9 @@
 // The play screen pixel for pixel: fixed rounds drawn in the order of a frame and
 // compared with reference pictures in golden/ that were looked at and judged right.
+#include <png.h>
+
+#include <vector>
+
 #include "match/movement.h"
 #include "match/pieces.h"
 #include "match/playfield_draw.h"
@@ -43,10 +47,27 @@ protected:
         DrawFallGauge(gauge);
         DrawComboBar(combo);
         DrawHud(backdrop);
-        DrawWellFrames();
+        DrawWellFrames(backdrop);
         FlipScreen();
     }
 };
+
+// The well frame with the pixel at (x, y) given alpha `alpha`, as the frame and its
+// two strips of the round's pictures.
+void UseEdgeWithPixel(int x, int y, uint8_t alpha) {
+    png_image image = {};
+    image.version = PNG_IMAGE_VERSION;
+    ASSERT_TRUE(png_image_begin_read_from_file(&image, "data/image/game/Edge.png"));
+    image.format = PNG_FORMAT_RGBA;
+    std::vector<uint8_t> pixels(PNG_IMAGE_SIZE(image));
+    ASSERT_TRUE(png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr));
+    uint8_t* p = &pixels[(static_cast<size_t>(y) * image.width + x) * 4];
+    p[0] = 200, p[3] = alpha;
+    ASSERT_TRUE(png_image_write_to_file(&image, "edge.png", 0, pixels.data(), 0, nullptr));
+    roundImages.edge = LoadImageHandle("edge.png");
+    ASSERT_EQ(LoadImageDivided("edge.png", 1, 1, 1, 288, 1, &roundImages.edgeTop), 0);
+    ASSERT_EQ(LoadImageDivided("edge.png", 1, 1, 1, 1, 528, &roundImages.edgeLeft), 0);
+}
 
 // Ghost on, grid off, the gauge low, score 1234 over its dim zeros.
 TEST_F(PlayScreen, EndlessRoundWithLandingPoint) {
@@ -111,32 +132,55 @@ TEST_F(PlayScreen, FallGaugeStatesChangeAt128And192) {
         << std::hex << v[0] << " " << v[1] << " " << v[2] << " " << v[3] << " " << v[4];
 }
 
-// The backdrop stands in for the background and the empty cells only when the frame
-// is the same: made for the background and grid in force, every playable cell empty
-// or a block (a value from the wire that draws nothing shows the background).
+// The backdrop stands in for the background, the empty cells and the well frames
+// only when the frame is the same: made for the background, grid and kind of round in
+// force, every playable cell empty or a block (a value from the wire that draws
+// nothing shows the background), nothing drawn in a wall cell, and the frames only
+// from a picture that leaves the playable cells alone and has no half-clear pixel.
+// The fall gauge at its top and the pieces of both queues reach under the frames.
 TEST_F(PlayScreen, TheBackdropIsDrawnOnlyWhereTheFrameStaysTheSame) {
     auto frame = [](bool backdrop) {
         ClearScreen();
         if (!backdrop) DrawBackground(match.backgroundIndex);
         const bool over = backdrop && DrawPlayBackground();
+        DrawHoldPieces();
         DrawWells(over);
+        DrawGhost();
+        DrawFallGauge(263);
+        DrawComboBar(256);
         DrawHud(over);
+        DrawWellFrames(over);
         FlipScreen();
         return script::LastPresented().pixels;
     };
     gameSettings.ShowGrid = true;
+    match.netMode = 1;
+    match.opponentNextKinds[0] = 0, match.opponentNextKinds[1] = 4, match.opponentNextKinds[2] = 6;
     PreparePlayBackdrop();
+    EXPECT_TRUE(DrawPlayBackground());
+    EXPECT_EQ(frame(true), frame(false));
     match.well[3][4] = CellWall;
     EXPECT_EQ(frame(true), frame(false));
     match.well[3][4] = CellEmpty, match.opponentWell[3][4] = CellWall;
     EXPECT_EQ(frame(true), frame(false));
-    match.opponentWell[3][4] = CellEmpty;
+    match.opponentWell[3][4] = CellEmpty, match.well[9][0] = 2;
+    EXPECT_EQ(frame(true), frame(false));
+    match.well[9][0] = CellWall, match.ghostWell[21][5] = 3;
+    EXPECT_EQ(frame(true), frame(false));
+    match.ghostWell[21][5] = 0;
     match.backgroundIndex = 2;
     EXPECT_EQ(frame(true), frame(false));
     match.backgroundIndex = 1;
     gameSettings.ShowGrid = false;
     EXPECT_EQ(frame(true), frame(false));
     gameSettings.ShowGrid = true, match.clearMode = 1;  // the other panel's labels
+    EXPECT_EQ(frame(true), frame(false));
+    match.clearMode = 0;
+    UseEdgeWithPixel(285, 0, 128);  // half clear on the row drawn again over the pieces
+    PreparePlayBackdrop();
+    EXPECT_EQ(frame(true), frame(false));
+    UseEdgeWithPixel(24 + 24 * 4, 24 * 17, 255);  // drawn over a block of the stack
+    PreparePlayBackdrop();
     EXPECT_EQ(frame(true), frame(false));
 }
 
