@@ -23,7 +23,7 @@
 #include <vector>
 
 #include "match/match_state.h"
-#include "media/graphics/screen.h"
+#include "media/graphics/back_fill.h"
 #include "match/playfield_draw.h"
 #include "match/queue.h"
 #include "match/round_frame.h"
@@ -57,11 +57,11 @@ void StartRound(bool opponent) {
 }
 
 // The frame of the round loop without the flip and the wait, its picture finished as
-// the flip finds it: rows of the backdrop that no drawing reached are written too.
+// the flip finishes it: what the backdrop owes where no drawing reached is written.
 void FrameWork() {
     ClearScreen();
     StepFrame();
-    ScreenSurface(PAVEX_SCREEN_BACK);
+    BackFillFinish();
     if (match.gameOver) {
         StartRound(match.opponentWell[0][0] != 0);
         return;

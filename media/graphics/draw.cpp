@@ -55,7 +55,7 @@ void SettleBack(const DrawState& state, const RenderSource& src, int64_t left, i
     if (RenderOverwritesTarget(state, src, left, top, right, bottom, transparent))
         BackFillForget();
     else
-        BackFillPay(top, bottom);
+        BackFillPay(left, top, right, bottom);
 }
 
 // A plain copy of a graphic over the whole back screen (no brightness, no blend) is

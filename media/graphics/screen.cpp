@@ -78,7 +78,8 @@ const GraphicRecord* ScreenGraphic(int target) {
 
 void FillBlack(const DrawSurface& s);
 
-// The back screen with every row it owes written (back_fill.h).
+// The back screen with everything it owes written, as pixels anyone may write
+// (back_fill.h); `settle` false: only its place and size.
 DrawSurface SurfaceOf(int target, bool settle = true);
 
 DrawSurface SurfaceOf(int target, bool settle) {
@@ -102,7 +103,7 @@ DrawSurface SurfaceOf(int target, bool settle) {
 
 // The size of the draw target: the screen size for the front and back screens.
 void TargetSize(int* w, int* h) {
-    DrawSurface s = SurfaceOf(SCREEN.drawScreen);
+    DrawSurface s = SurfaceOf(SCREEN.drawScreen, false);
     if (s.pixels) {
         *w = s.width;
         *h = s.height;
@@ -141,7 +142,7 @@ void SetClip(int x1, int y1, int x2, int y2) {
 }
 
 void ReleaseSurfaces() {
-    BackFillForget();
+    BackFillReset();
     TrackedFree(SCREEN.front);
     TrackedFree(SCREEN.back);
     SCREEN.front = nullptr;
@@ -161,7 +162,7 @@ void CreateSurfaces() {
     if (!SCREEN.back) FatalErrorExit("バックサーフェスの作成に失敗しました");
     SCREEN.surfaceWidth = Width();
     SCREEN.surfaceHeight = Height();
-    BackFillForget();
+    BackFillReset();
     LogString("出力画面用の DirectDrawSurface の作成は正常に終了しました\n");
     // The memory screen is 32-bit 8-8-8 whatever depth was asked for.
     LogString("カラー情報\n");
@@ -334,7 +335,7 @@ int FlipScreenInternal() {
     if (SCREEN.drawScreen == PAVEX_SCREEN_FRONT) return Present(SCREEN.front);
     // The front screen keeps the finished picture, so an exposed window can be
     // painted again and the front screen can be read back.
-    SurfaceOf(PAVEX_SCREEN_BACK);
+    BackFillFinish();
     memcpy(SCREEN.front, SCREEN.back,
            static_cast<size_t>(SCREEN.surfaceWidth) * SCREEN.surfaceHeight * 4);
     return Present(SCREEN.back);
