@@ -168,6 +168,10 @@ struct Backdrop {
 } backdrop = {};
 
 constexpr int kFrameWidth = 288, kFrameHeight = 528;
+// The first row of the frame's left column drawn again: the fall gauge reaches under
+// the column from its top, y kBarTop, on.
+constexpr int kFrameLeftTop = 264;
+static_assert(kWellTop + kFrameLeftTop <= kBarTop, "the column drawn again reaches the gauge");
 
 bool Covers(int value) {
     return value >= CellEmpty && value <= CellGarbage;
@@ -340,7 +344,7 @@ void DrawWellFrames(bool overBackdrop) {
     if (!overBackdrop || !backdrop.frames) return DrawFrames();
     DrawImage(kWellLeft, kWellTop, roundImages.edgeTop, 1);
     DrawImage(kOpponentFrameX, kWellTop, roundImages.edgeTop, 1);
-    DrawImage(kWellLeft, kWellTop, roundImages.edgeLeft, 1);
+    DrawImage(kWellLeft, kWellTop + kFrameLeftTop, roundImages.edgeLeft, 1);
 }
 
 void DrawFallGauge(int value) {

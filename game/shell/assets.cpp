@@ -81,7 +81,9 @@ void LoadRoundSet() {
     r.gameClear = LoadImageHandle("./data/image/game/GameClear.png");
     r.edge = LoadImageHandle("./data/image/game/Edge.png");
     r.edgeTop = LoadCorner("./data/image/game/Edge.png", 288, 1);
-    r.edgeLeft = LoadCorner("./data/image/game/Edge.png", 1, 528);
+    int halves[2] = {-1, -1};
+    LoadCells("./data/image/game/Edge.png", 1, 2, 1, 264, halves);
+    r.edgeLeft = halves[1];
     LoadCells("./data/image/game/Ready.png", 1, 16, 128, 32, r.ready);
     r.movie = LoadImageHandle("./data/movie/MV004.avi");
     r.backdrop = MakeScreenGraphic(800, 600);

@@ -66,7 +66,9 @@ void UseEdgeWithPixel(int x, int y, uint8_t alpha) {
     ASSERT_TRUE(png_image_write_to_file(&image, "edge.png", 0, pixels.data(), 0, nullptr));
     roundImages.edge = LoadImageHandle("edge.png");
     ASSERT_EQ(LoadImageDivided("edge.png", 1, 1, 1, 288, 1, &roundImages.edgeTop), 0);
-    ASSERT_EQ(LoadImageDivided("edge.png", 1, 1, 1, 1, 528, &roundImages.edgeLeft), 0);
+    int halves[2];
+    ASSERT_EQ(LoadImageDivided("edge.png", 2, 1, 2, 1, 264, halves), 0);
+    roundImages.edgeLeft = halves[1];
 }
 
 // Ghost on, grid off, the gauge low, score 1234 over its dim zeros.
