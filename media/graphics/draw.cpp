@@ -47,8 +47,8 @@ RenderSource SourceOf(const GraphicRecord* record, const DrawState& state, int t
     return src;
 }
 
-// Before a drawing over left..right-1 by top..bottom-1: the rows it reaches of what
-// the back screen owes are written, or nothing is owed when it replaces every pixel.
+// Before a drawing on the back screen over left..right-1 by top..bottom-1: what it
+// reaches is paid (back_fill.h), or nothing is owed when it replaces every pixel.
 void SettleBack(const DrawState& state, const RenderSource& src, int64_t left, int64_t top,
                 int64_t right, int64_t bottom, int transparent) {
     if (state.target != PAVEX_SCREEN_BACK) return;
