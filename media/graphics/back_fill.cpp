@@ -147,17 +147,10 @@ void BackFillPayAll() {
 
 void BackFillBeforeChange(const ImageData* data) {
     if (!data || data != g.data) return;
-    BackFillFinish();
-    ForgetHeld();
+    BackFillPayAll();
     g.data = nullptr;
 }
 
 int BackFillOwedRows() {
     return g.owedRows;
-}
-
-int BackFillHeldSegments() {
-    int count = 0;
-    for (int y = 0; y < g.back.height; ++y) count += __builtin_popcount(g.holds[y]);
-    return count;
 }

@@ -42,8 +42,7 @@ void BackFillFinish();
 void BackFillPayAll();
 // Before the pixels of `data` change or are freed.
 void BackFillBeforeChange(const ImageData* data);
-// How many rows owe a segment, and how many segments hold the source (for tests).
+// How many rows owe a segment (for tests).
 int BackFillOwedRows();
-int BackFillHeldSegments();
 
 #endif

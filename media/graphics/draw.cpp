@@ -47,27 +47,25 @@ RenderSource SourceOf(const GraphicRecord* record, const DrawState& state, int t
     return src;
 }
 
-// Before a drawing on the back screen over left..right-1 by top..bottom-1: what it
-// reaches is paid (back_fill.h), or nothing is owed when it replaces every pixel.
-void SettleBack(const DrawState& state, const RenderSource& src, int64_t left, int64_t top,
-                int64_t right, int64_t bottom, int transparent) {
-    if (state.target != PAVEX_SCREEN_BACK) return;
-    if (RenderOverwritesTarget(state, src, left, top, right, bottom, transparent))
-        BackFillForget();
-    else
+// Before a drawing over left..right-1 by top..bottom-1. On the back screen, a plain
+// copy of a graphic over all of it (not stretched, no brightness, no blend; the
+// graphic's top-left pixel at (left, top)) is owed instead of drawn: true. Otherwise
+// what the drawing reaches is paid (back_fill.h), or nothing is owed any more when it
+// replaces every pixel.
+bool SettleBack(const DrawState& state, const GraphicRecord* record, const RenderSource& src,
+                int64_t left, int64_t top, int64_t right, int64_t bottom, int transparent,
+                bool stretched) {
+    if (state.target != PAVEX_SCREEN_BACK) return false;
+    if (!RenderOverwritesTarget(state, src, left, top, right, bottom, transparent)) {
         BackFillPay(left, top, right, bottom);
-}
-
-// A plain copy of a graphic over the whole back screen (no brightness, no blend) is
-// owed instead of drawn: true when it was.
-bool OweBackCopy(const DrawState& state, const GraphicRecord* record, const RenderSource& src,
-                 int x, int y, int transparent) {
-    if (state.target != PAVEX_SCREEN_BACK || state.bright != 0xFFFFFFu || x > 0 || y > 0 ||
-        !RenderOverwritesTarget(state, src, x, y, int64_t{x} + src.width, int64_t{y} + src.height,
-                                transparent))
         return false;
-    BackFillOweCopy(state.surface, record->imageData,
-                    src.pixels - static_cast<int64_t>(y) * src.pitch - x, src.pitch);
+    }
+    if (stretched || state.bright != 0xFFFFFFu) {
+        BackFillForget();
+        return false;
+    }
+    BackFillOweCopy(state.surface, record->imageData, src.pixels - top * src.pitch - left,
+                    src.pitch);
     return true;
 }
 
@@ -83,8 +81,9 @@ int DrawImageInternal(int x, int y, int handle, int transparent) {
         return 0;
     }
     const RenderSource src = SourceOf(record, state, transparent);
-    if (OweBackCopy(state, record, src, x, y, transparent)) return 0;
-    SettleBack(state, src, x, y, int64_t{x} + src.width, int64_t{y} + src.height, transparent);
+    if (SettleBack(state, record, src, x, y, int64_t{x} + src.width, int64_t{y} + src.height,
+                   transparent, false))
+        return 0;
     RenderImage(state, src, x, y, transparent);
     ScreenShowFrontIfTarget(state);
     return 0;
@@ -96,8 +95,8 @@ int DrawImageStretchedInternal(int x1, int y1, int x2, int y2, int handle, int t
     if (!record) return result;
     const DrawState state = ScreenDrawStateUnsettled();
     const RenderSource src = SourceOf(record, state, transparent);
-    SettleBack(state, src, x1 < x2 ? x1 : x2, y1 < y2 ? y1 : y2, x1 < x2 ? x2 : x1,
-               y1 < y2 ? y2 : y1, transparent);
+    SettleBack(state, record, src, x1 < x2 ? x1 : x2, y1 < y2 ? y1 : y2, x1 < x2 ? x2 : x1,
+               y1 < y2 ? y2 : y1, transparent, true);
     RenderImageStretched(state, src, x1, y1, x2, y2, transparent);
     ScreenShowFrontIfTarget(state);
     return 0;
